@@ -1,0 +1,124 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "core/AppView.h"
+#include "image/ConfigImage.h"
+#include "link/Frame.h"
+#include "link/LiveValues.h"
+#include "link/SerialPort.h"
+#include "shell/TextSlots.h"
+
+enum class LinkMode : std::uint8_t { Idle = 0, Programming = 1, Verifying = 2, Reading = 3, Releasing = 9 };
+
+// Timing of the conversation, in 55 ms ticks.
+constexpr int kTickMs = 55;
+constexpr int kTicksPerStep = 6;             // a frame is repeated after 6 ticks
+constexpr int kMessageTicks = 200;           // progress message shown for 11 s
+constexpr int kNoConnectionTicks = 24;       // silence before "No connection"
+constexpr int kReconnectTicks = 30;          // silent reopen period
+constexpr int kInitialSilenceTicks = 18;     // so "No connection" shows 6 ticks after start
+constexpr int kStatusFramesPerIdentity = 20; // status frames between block-0 requests
+constexpr int kSendLimit = 5;                // sends of one frame before a run fails
+constexpr int kReleaseSendLimit = 2;
+
+constexpr int kPortCount = 21;      // automatic mode scans COM1..COM21
+constexpr int kAutoPortIndex = 20;  // port menu item "Com Auto"
+constexpr int kProgramGaugeMax = 20;
+
+constexpr int kUnitVersion = 83;
+constexpr int kUnitSubversion = 0;
+constexpr int kSavingCountdownFull = 5782;  // saving countdown when the unit starts writing
+
+constexpr std::size_t kReceiveBufferSize = 15000;
+constexpr std::size_t kUnitInfoVersion = 10;
+constexpr std::size_t kUnitInfoSubversion = 11;
+
+// The one object that owns what the program knows about the unit and runs
+// the serial conversation. It has no window: it reaches the main window
+// through IAppView and the port through ISerialPort.
+class CAppCore {
+ public:
+  CAppCore(IAppView& view, std::unique_ptr<ISerialPort> port);
+  ~CAppCore();
+  CAppCore(const CAppCore&) = delete;
+  CAppCore& operator=(const CAppCore&) = delete;
+
+  // One step of the program, every 55 ms.
+  void Tick();
+
+  // Port-release request from a firmware loader: wParam the zero-based port
+  // number, lParam the request code (link/ReleaseChannel.h).
+  void OnPortReleaseMessage(std::uint32_t wParam, std::uint32_t lParam);
+
+  // Port commands.
+  void OpenPort();
+  void ClosePort();
+  void ReleasePort();
+  void ReopenPort();
+  void ReadPort();
+  void SendBlockFrame();
+  void SendStatusFrame();
+  void MenuCom1Click(int itemIndex);
+
+  // Frame decoders.
+  void OnLiveFrame(std::span<const std::uint8_t> frame);
+  void OnBlockReply(std::span<const std::uint8_t> frame);
+  void RequestChangedBlock();
+
+  // COM number in use: portIndex + 1, or autoPortIndex + 1 in automatic mode.
+  int ComNumber() const;
+  bool NoConnectionShown() const { return m_noConnectionShown; }
+  ISerialPort& Port() { return *m_port; }
+
+  CTextSlots textSlots;
+  ConfigImage image{};
+  CLiveValues live;
+
+  std::array<std::uint8_t, kPayloadSize> unitInfo{};
+  std::array<std::uint8_t, 24> bootRecord{};
+  int bootRecordValid = 0;
+  int imageMatchesUnit = 0;
+  LinkMode mode = LinkMode::Idle;
+  std::uint8_t command = 0;
+  std::uint8_t block = 0;
+  std::uint8_t portIndex = 1;
+  std::uint8_t autoPortIndex = 0;
+  bool portEnabled = true;
+  bool silentOpen = false;
+  std::uint16_t silenceTicks = kInitialSilenceTicks;
+  std::uint16_t sendTicks = 0;
+  std::uint16_t retries = 0;
+  std::uint16_t statusCountdown = 0;
+  std::uint16_t messageTicks = 0;
+  std::uint8_t reconnectTicks = 0;
+  bool programDone = false;
+  bool verifyAfterProgram = false;
+  std::uint16_t changedBlocks = 0;
+  std::array<bool, kBlockCount> dirtyBlocks{};
+  std::array<std::uint8_t, 4> oneShot{};
+  int tickCount = 0;
+
+  // Tuning switches carried by every status frame: "Tuning on" and the item
+  // of the tacho/lambda switch.
+  bool tuningOn = false;
+  std::uint8_t tachoLambdaSwitch = 0;
+
+ private:
+  void StepConversation();
+  void StepIdle();
+  void RetryOrFail(int limit, int errorSlot);
+  void FailRun(const std::string& text);
+  void WatchConnection();
+  void FinishRelease();
+  void OnReleaseReply();
+
+  IAppView& m_view;
+  std::unique_ptr<ISerialPort> m_port;
+  std::array<std::uint8_t, kReceiveBufferSize> m_receive{};
+  bool m_noConnectionShown = false;
+};

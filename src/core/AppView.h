@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "core/Colours.h"
+
+// What the core needs from the main window. The window implements it; tests
+// implement it with a recorder, so the whole conversation runs without one.
+class IAppView {
+ public:
+  virtual ~IAppView() = default;
+
+  // LabelHlaseni: progress and error message.
+  virtual void SetMessageText(const std::string& text) = 0;
+  virtual void SetMessageColour(TColor colour) = 0;
+  virtual void SetMessageVisible(bool visible) = 0;
+  // CGaugeProgram: progress of a run, 0 .. kProgramGaugeMax.
+  virtual void SetGaugePosition(int position) = 0;
+  virtual void SetGaugeVisible(bool visible) = 0;
+  // LabelSpojeni and LabelVersion.
+  virtual void SetNoConnectionVisible(bool visible) = 0;
+  virtual void SetVersionVisible(bool visible) = 0;
+  // LabelCom and the checked item of the port menu.
+  virtual void SetPortLabel(const std::string& text) = 0;
+  virtual void CheckPortMenuItem(int index) = 0;
+  // A message box. It must not block the tick: the window shows it and returns.
+  virtual void ShowMessageBox(const std::string& text) = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+  // Apply the current language to every caption again (restores the caption).
+  virtual void ApplyLanguage() = 0;
+};

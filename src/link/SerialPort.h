@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The link's view of a serial port. Ports are named by COM number (1..21):
+// the program's menu and settings count ports that way on every platform.
+// No call may block the 55 ms tick.
+class ISerialPort {
+ public:
+  virtual ~ISerialPort() = default;
+
+  // Opens COM `comNumber` exclusively, raw 57600 8N1, no flow control.
+  // Closes any port held before. False when the port cannot be opened.
+  virtual bool Open(int comNumber) = 0;
+  // Discards pending input and output, restores the line settings found at
+  // open and releases the device. Harmless when nothing is open.
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+
+  // Bytes waiting to be read; 0 when closed. A port whose device has gone
+  // (cable pulled, hang-up) reports 0 from then on and stays quiet until
+  // it is opened again.
+  virtual std::size_t QueuedBytes() = 0;
+  // Reads at most `max` bytes that are already queued; never waits.
+  virtual std::size_t Read(std::uint8_t* dst, std::size_t max) = 0;
+  // Writes a whole frame; returns the bytes accepted (0 when closed).
+  virtual std::size_t Write(const std::uint8_t* src, std::size_t size) = 0;
+  // Drops whatever is queued in both directions.
+  virtual void Purge() = 0;
+
+  // The device behind COM `comNumber` for display ("/dev/ttyUSB0"), or
+  // empty when the platform has nothing to add to the COM name.
+  virtual std::string DeviceName(int comNumber) const = 0;
+};

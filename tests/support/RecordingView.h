@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/AppView.h"
+
+// Records what the core shows, as the main window would display it.
+class RecordingView : public IAppView {
+ public:
+  std::string messageText;
+  TColor messageColour = 0;
+  bool messageVisible = false;
+  int gauge = 0;
+  bool gaugeVisible = false;
+  bool noConnectionVisible = false;
+  bool versionVisible = true;
+  std::string portLabel;
+  int checkedPortItem = -1;
+  std::vector<std::string> messageBoxes;
+  std::string caption;
+  int languageApplied = 0;
+
+  void SetMessageText(const std::string& t) override { messageText = t; }
+  void SetMessageColour(TColor c) override { messageColour = c; }
+  void SetMessageVisible(bool v) override { messageVisible = v; }
+  void SetGaugePosition(int p) override { gauge = p; }
+  void SetGaugeVisible(bool v) override { gaugeVisible = v; }
+  void SetNoConnectionVisible(bool v) override { noConnectionVisible = v; }
+  void SetVersionVisible(bool v) override { versionVisible = v; }
+  void SetPortLabel(const std::string& t) override { portLabel = t; }
+  void CheckPortMenuItem(int i) override { checkedPortItem = i; }
+  void ShowMessageBox(const std::string& t) override { messageBoxes.push_back(t); }
+  void SetCaption(const std::string& c) override { caption = c; }
+  void ApplyLanguage() override { ++languageApplied; }
+};
