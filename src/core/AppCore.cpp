@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "link/PortRelease.h"
+#include "link/ReleaseChannel.h"
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
 
