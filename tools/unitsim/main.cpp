@@ -1,0 +1,334 @@
+// ventrix-unitsim: serves a simulated unit on a pseudo-terminal. The first
+// line on stdout is the terminal's path; open it as the unit's serial port.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "UnitSim.h"
+
+namespace {
+
+constexpr int kExitBadOption = 2;
+constexpr int kExitFailure = 1;
+// Output the PC does not read piles up in the terminal; beyond this the
+// simulator drops it rather than grow without bound.
+constexpr std::size_t kMaxBacklog = 64 * 1024;
+
+const char kUsage[] =
+    "Usage: ventrix-unitsim [options]\n"
+    "Serves a simulated ignition unit on a pseudo-terminal. The first line\n"
+    "printed is the terminal's path.\n"
+    "\n"
+    "  --image FILE          starting configuration image (raw, 2850 bytes)\n"
+    "  --version N           program version reported (default 83)\n"
+    "  --subversion N        program subversion reported (default 0)\n"
+    "  --drop-every N        lose every N-th reply\n"
+    "  --corrupt-every N     send every N-th reply with a wrong check byte\n"
+    "  --delay-ms N          answer N ms after a frame arrives\n"
+    "  --garbage-every N     send noise before every N-th reply\n"
+    "  --garbage-bytes K     length of that noise (default 17)\n"
+    "  --silent-after N      stop answering after N frames\n"
+    "  --log FILE            log every frame with its time\n"
+    "  --link PATH           also make PATH a symlink to the terminal\n"
+    "  --help                show this text\n"
+    "\n"
+    "SIGUSR1 switches the unit silent and back. SIGINT/SIGTERM end it.\n"
+    "Exit status: 0 normal end, 1 failure, 2 bad option.\n";
+
+int g_wakeWrite = -1;
+
+void OnSignal(int sig) {
+  const char c = sig == SIGUSR1 ? 'u' : 'q';
+  const int saved = errno;
+  [[maybe_unused]] auto n = write(g_wakeWrite, &c, 1);
+  errno = saved;
+}
+
+SimMs MonotonicMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<SimMs>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+struct Options {
+  std::optional<std::string> imagePath;
+  int version = 83;
+  int subversion = 0;
+  SimFaults faults;
+  std::optional<std::string> logPath;
+  std::optional<std::string> linkPath;
+  bool help = false;
+};
+
+struct OptionError {
+  std::string message;
+};
+
+int ParseNumber(std::string_view name, std::string_view text, int min, int max) {
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max)
+    throw OptionError{std::string(name) + " needs a number from " + std::to_string(min) + " to " + std::to_string(max) +
+                      ", not '" + std::string(text) + "'"};
+  return value;
+}
+
+Options ParseOptions(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    std::string_view name = arg;
+    std::optional<std::string_view> inlineValue;
+    if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
+      name = arg.substr(0, eq);
+      inlineValue = arg.substr(eq + 1);
+    }
+    const auto value = [&]() -> std::string_view {
+      if (inlineValue) return *inlineValue;
+      if (i + 1 >= argc) throw OptionError{std::string(name) + " needs a value"};
+      return argv[++i];
+    };
+    if (name == "--help" || name == "-h") {
+      o.help = true;
+    } else if (name == "--image") {
+      o.imagePath = std::string(value());
+    } else if (name == "--version") {
+      o.version = ParseNumber(name, value(), 0, 255);
+    } else if (name == "--subversion") {
+      o.subversion = ParseNumber(name, value(), 0, 255);
+    } else if (name == "--drop-every") {
+      o.faults.dropEvery = ParseNumber(name, value(), 0, 1000000);
+    } else if (name == "--corrupt-every") {
+      o.faults.corruptEvery = ParseNumber(name, value(), 0, 1000000);
+    } else if (name == "--delay-ms") {
+      o.faults.delayMs = ParseNumber(name, value(), 0, 600000);
+    } else if (name == "--garbage-every") {
+      o.faults.garbageEvery = ParseNumber(name, value(), 0, 1000000);
+    } else if (name == "--garbage-bytes") {
+      o.faults.garbageBytes = ParseNumber(name, value(), 1, 4096);
+    } else if (name == "--silent-after") {
+      o.faults.silentAfter = ParseNumber(name, value(), 0, 1000000000);
+    } else if (name == "--log") {
+      o.logPath = std::string(value());
+    } else if (name == "--link") {
+      o.linkPath = std::string(value());
+    } else {
+      throw OptionError{"unknown option '" + std::string(arg) + "'"};
+    }
+  }
+  return o;
+}
+
+std::optional<ConfigImage> LoadImage(const std::string& path, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open image file '" + path + "': " + std::strerror(errno);
+    return std::nullopt;
+  }
+  std::vector<char> bytes(kImageSize + 1);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  const auto got = static_cast<std::size_t>(in.gcount());
+  if (got != kImageSize) {
+    error = "image file '" + path + "' must hold exactly " + std::to_string(kImageSize) + " bytes, it holds " +
+            (got > kImageSize ? "more" : std::to_string(got));
+    return std::nullopt;
+  }
+  ConfigImage image;
+  std::copy_n(bytes.begin(), kImageSize, image.begin());
+  return image;
+}
+
+void MakeRaw(int fd) {
+  termios t{};
+  if (tcgetattr(fd, &t) != 0) return;
+  cfmakeraw(&t);
+  cfsetispeed(&t, B57600);
+  cfsetospeed(&t, B57600);
+  t.c_cflag |= CLOCAL | CREAD;
+  tcsetattr(fd, TCSANOW, &t);
+}
+
+// The link is ours when it still points at our terminal: never remove
+// something a user put there in the meantime.
+void RemoveLink(const std::string& link, const std::string& target) {
+  char buf[4096];
+  const ssize_t n = readlink(link.c_str(), buf, sizeof buf - 1);
+  if (n < 0) return;
+  buf[n] = '\0';
+  if (target == buf) unlink(link.c_str());
+}
+
+bool MakeLink(const std::string& link, const std::string& target, std::string& error) {
+  struct stat st {};
+  if (lstat(link.c_str(), &st) == 0) {
+    // A symlink left by an earlier run may be replaced; anything else is not ours.
+    if (!S_ISLNK(st.st_mode)) {
+      error = "'" + link + "' exists and is not a symbolic link";
+      return false;
+    }
+    unlink(link.c_str());
+  }
+  if (symlink(target.c_str(), link.c_str()) != 0) {
+    error = "cannot create link '" + link + "': " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options opt;
+  try {
+    opt = ParseOptions(argc, argv);
+  } catch (const OptionError& e) {
+    std::cerr << "ventrix-unitsim: " << e.message << "\nTry 'ventrix-unitsim --help'.\n";
+    return kExitBadOption;
+  }
+  if (opt.help) {
+    std::cout << kUsage;
+    return 0;
+  }
+
+  UnitSimConfig config;
+  if (opt.imagePath) {
+    std::string error;
+    auto image = LoadImage(*opt.imagePath, error);
+    if (!image) {
+      std::cerr << "ventrix-unitsim: " << error << "\n";
+      return kExitFailure;
+    }
+    config.image = *image;
+  }
+  config.version = static_cast<std::uint8_t>(opt.version);
+  config.subversion = static_cast<std::uint8_t>(opt.subversion);
+  config.faults = opt.faults;
+  config.startMs = MonotonicMs();
+  CUnitSim sim(config);
+  if (opt.logPath && !sim.OpenFrameLog(*opt.logPath)) {
+    std::cerr << "ventrix-unitsim: cannot open log file '" << *opt.logPath << "'\n";
+    return kExitFailure;
+  }
+
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    std::cerr << "ventrix-unitsim: cannot create a pseudo-terminal: " << std::strerror(errno) << "\n";
+    return kExitFailure;
+  }
+  const char* name = ptsname(master);
+  if (!name) {
+    std::cerr << "ventrix-unitsim: ptsname failed: " << std::strerror(errno) << "\n";
+    return kExitFailure;
+  }
+  const std::string slavePath = name;
+  // We hold the slave side open ourselves for the whole run: otherwise the
+  // master reports a hang-up (POLLHUP, EIO on read) whenever the program has
+  // the port closed, before it first connects and between its reconnects.
+  // We never read from it, so the program still gets every byte.
+  const int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
+  if (slave < 0) {
+    std::cerr << "ventrix-unitsim: cannot open " << slavePath << ": " << std::strerror(errno) << "\n";
+    return kExitFailure;
+  }
+  MakeRaw(master);
+  MakeRaw(slave);
+  fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+  fcntl(master, F_SETFD, FD_CLOEXEC);
+  fcntl(slave, F_SETFD, FD_CLOEXEC);
+
+  int wake[2];
+  if (pipe(wake) != 0) {
+    std::cerr << "ventrix-unitsim: pipe failed: " << std::strerror(errno) << "\n";
+    return kExitFailure;
+  }
+  for (int fd : wake) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+  }
+  g_wakeWrite = wake[1];
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGUSR1, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  if (opt.linkPath) {
+    std::string error;
+    if (!MakeLink(*opt.linkPath, slavePath, error)) {
+      std::cerr << "ventrix-unitsim: " << error << "\n";
+      return kExitFailure;
+    }
+  }
+
+  std::cout << slavePath << std::endl;
+
+  std::vector<std::uint8_t> backlog;
+  bool running = true;
+  int status = 0;
+  while (running) {
+    const SimMs now = MonotonicMs();
+    auto due = sim.TakeOutput(now);
+    backlog.insert(backlog.end(), due.begin(), due.end());
+    if (backlog.size() > kMaxBacklog) backlog.clear();
+    if (!backlog.empty()) {
+      const ssize_t n = write(master, backlog.data(), backlog.size());
+      if (n > 0) backlog.erase(backlog.begin(), backlog.begin() + n);
+    }
+
+    int timeout = 1000;
+    if (const auto next = sim.NextOutputDueMs())
+      timeout = static_cast<int>(std::clamp<SimMs>(*next - MonotonicMs(), 0, 1000));
+    if (!backlog.empty()) timeout = std::min(timeout, 10);
+    pollfd fds[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
+    const int ready = poll(fds, 2, timeout);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      std::cerr << "ventrix-unitsim: poll failed: " << std::strerror(errno) << "\n";
+      status = kExitFailure;
+      break;
+    }
+    if (fds[1].revents & POLLIN) {
+      char c;
+      while (read(wake[0], &c, 1) == 1) {
+        if (c == 'q') running = false;
+        if (c == 'u') {
+          sim.SetSilent(!sim.IsSilent());
+          std::cerr << "ventrix-unitsim: unit " << (sim.IsSilent() ? "silent" : "answering") << "\n";
+        }
+      }
+    }
+    if (fds[0].revents & POLLIN) {
+      std::uint8_t buf[4096];
+      const ssize_t n = read(master, buf, sizeof buf);
+      if (n > 0) sim.Receive(buf, static_cast<std::size_t>(n), MonotonicMs());
+    }
+  }
+
+  const auto& st = sim.Stats();
+  std::cerr << "ventrix-unitsim: " << st.framesAccepted << " frames answered, " << st.badCheckFrames
+            << " with a bad check byte, " << st.resets << " resets\n";
+  if (opt.linkPath) RemoveLink(*opt.linkPath, slavePath);
+  close(slave);
+  close(master);
+  return status;
+}
