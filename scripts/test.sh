@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Ventrix and runs every test headless,
+# then runs the logic and end-to-end tests again under the address and
+# undefined-behaviour sanitizers.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+# Tests write only below a throw-away home of their own.
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export XDG_CONFIG_HOME="$scratch/config" XDG_STATE_HOME="$scratch/state" XDG_RUNTIME_DIR="$scratch/run"
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_STATE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=offscreen
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake --build build -j2
+ctest --test-dir build --output-on-failure -j2
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVENTRIX_WITH_QT=OFF -DVENTRIX_BENCHMARKS=OFF \
+      -DVENTRIX_SANITIZE=ON >/dev/null
+cmake --build build-asan -j2
+ctest --test-dir build-asan -L 'logic|e2e' --output-on-failure -j2
