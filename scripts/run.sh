@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build >/dev/null
 cmake --build build -j2 --target ventrix ventrix-unitsim ventrix-release-port
 
 # Without a desktop, run on a virtual X display.

@@ -16,7 +16,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=offscreen
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Debug >/dev/null
+cmake -S . -B build >/dev/null
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
 

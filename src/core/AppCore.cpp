@@ -153,9 +153,7 @@ void CAppCore::WatchConnection() {
 void CAppCore::OpenPort() {
   if (!portEnabled) return;
   const int com = ComNumber();
-  std::string label = std::string(kPortLabelPrefix) + "COM" + std::to_string(com);
-  if (const std::string device = m_port->DeviceName(com); !device.empty()) label += " (" + device + ")";
-  m_view.SetPortLabel(label);
+  m_view.SetPortLabel(std::string(kPortLabelPrefix) + "COM" + std::to_string(com), m_port->DeviceName(com));
 
   if (!m_port->Open(com)) {
     if (!silentOpen && portIndex != kAutoPortIndex) m_view.ShowMessageBox(textSlots[kSlotComOpeningError]);

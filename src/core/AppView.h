@@ -20,8 +20,9 @@ class IAppView {
   // LabelSpojeni and LabelVersion.
   virtual void SetNoConnectionVisible(bool visible) = 0;
   virtual void SetVersionVisible(bool visible) = 0;
-  // LabelCom and the checked item of the port menu.
-  virtual void SetPortLabel(const std::string& text) = 0;
+  // LabelCom ("COM= COM3") with the device behind it, and the checked item
+  // of the port menu.
+  virtual void SetPortLabel(const std::string& text, const std::string& device) = 0;
   virtual void CheckPortMenuItem(int index) = 0;
   // A message box. It must not block the tick: the window shows it and returns.
   virtual void ShowMessageBox(const std::string& text) = 0;

@@ -16,6 +16,7 @@ class RecordingView : public IAppView {
   bool noConnectionVisible = false;
   bool versionVisible = true;
   std::string portLabel;
+  std::string portDevice;
   int checkedPortItem = -1;
   std::vector<std::string> messageBoxes;
   std::string caption;
@@ -28,7 +29,10 @@ class RecordingView : public IAppView {
   void SetGaugeVisible(bool v) override { gaugeVisible = v; }
   void SetNoConnectionVisible(bool v) override { noConnectionVisible = v; }
   void SetVersionVisible(bool v) override { versionVisible = v; }
-  void SetPortLabel(const std::string& t) override { portLabel = t; }
+  void SetPortLabel(const std::string& t, const std::string& d) override {
+    portLabel = t;
+    portDevice = d;
+  }
   void CheckPortMenuItem(int i) override { checkedPortItem = i; }
   void ShowMessageBox(const std::string& t) override { messageBoxes.push_back(t); }
   void SetCaption(const std::string& c) override { caption = c; }

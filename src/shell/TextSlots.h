@@ -1,0 +1,119 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "shell/Lang.h"
+
+// The main window's text slots: the current-language texts of its messages,
+// numbered as the rest of the program refers to them. Slot 1 holds the
+// current file name and is no language text; slots 32, 48 and 58 hold no text.
+enum TextSlot : int {
+  kSlotTitle = 0,
+  kSlotFileName = 1,
+  kSlotDisconnected = 2,
+  kSlotManual = 3,
+  kSlotProgramError = 4,
+  kSlotVerifyError = 5,
+  kSlotReadError = 6,
+  kSlotProgramDevice = 7,
+  kSlotUnmatchedVersion = 8,
+  kSlotUnmatchedSubversion = 9,
+  kSlotVerify = 10,
+  kSlotRead = 11,
+  kSlotAdvance = 12,
+  kSlotNumberOfProgramming = 13,
+  kSlotBlocking = 14,
+  kSlotStartLimiter = 15,
+  kSlotLimiterByIgnition = 16,
+  kSlotLimiterByInjection = 17,
+  kSlotLimiterByRetard = 18,
+  kSlotYes = 19,
+  kSlotNo = 20,
+  kSlotTwinkle = 21,
+  kSlotPolarityCps = 22,
+  kSlotPositive = 23,
+  kSlotNegative = 24,
+  kSlotComOpeningError = 25,
+  kSlotOpenFileError = 26,
+  kSlotCoupledJetPage = 27,
+  kSlotDefaultSetting = 28,
+  kSlotDefaultSettingPage = 29,
+  kSlotOlderFileVersion = 30,
+  kSlotUnmatchedFileVersion = 31,
+  kSlotPrintDate = 33,
+  kSlotOpenManualError = 34,
+  kSlotPickupCkps = 35,
+  kSlotPickupCmps = 36,
+  kSlotIsRunning = 37,
+  kSlotNoSignal = 38,
+  kSlotWrongBike = 39,
+  kSlotWrongBikeProgram = 40,
+  kSlotBaseAdvance = 41,
+  kSlotSaving = 42,
+  kSlotInjectionTime = 43,
+  kSlotMaxInjection = 44,
+  kSlotPosition = 45,
+  kSlotExhaustServo = 46,
+  kSlotIntakeServo = 47,
+  kSlotPotentiometer = 49,
+  kSlotFallSensor = 50,
+  kSlotCooling = 51,
+  kSlotGear = 52,
+  kSlotSpeed = 53,
+  kSlotGearShiftLight = 54,
+  kSlotChoke = 55,
+  kSlotIapToTp = 56,
+  kSlotLobeWidth = 57,
+  kSlotTpsMin = 59,
+  kSlotTpsMax = 60,
+  kSlotRpmMin = 61,
+  kSlotRpmMax = 62,
+  kSlotClutchMaster = 63,
+  kSlotTacho = 64,
+  kSlotLambda = 65,
+  kSlotTachoAfrAutotuning = 66,
+  kSlotTachoLambda = 67,
+  kSlotInjByTps = 68,
+  kSlotCoolant = 69,
+  kSlotIntakeServoMustBeEnabled = 70,
+  kSlotIntakeServoMustBeDisabled = 71,
+  kSlotIntakeServoEnabledNoStep = 72,
+  kSlotIdle = 73,
+  kSlotDesiredRpm = 74,
+  kSlotIntakeServoStart = 75,
+  kSlotTpsMinServoSteps = 76,
+  kSlotMinPosition = 77,
+  kSlotTuningFirst = 78,  // "T: rpm=0"; the tuning state texts run to kSlotTuningLast
+  kSlotTuningLast = 101,  // "T: OK"
+  kSlotGearVoltage = 102,
+  kSlotStepServoPosition = 103,
+  kSlotPitRetard = 104,
+  kSlotPitNoIgnition = 105,
+  kSlotGasHandle = 106,
+  kSlotSynchronised = 107,
+  kSlotCount = 108
+};
+
+// The four variants of every slot; composed and file-name slots are empty here.
+extern const std::array<CLngStr, kSlotCount> kSlotTexts;
+
+// Lead-in of slot 34, followed by the manual's file name (slot 3) and " !".
+extern const CLngStr kOpenManualErrorLeadIn;
+
+class CTextSlots {
+ public:
+  // Loads every language slot with its variant for `language` and composes
+  // the slots built from others. Slot 1 (the file name) is kept.
+  void Apply(int language);
+
+  const std::string& operator[](int slot) const { return m_slots[static_cast<std::size_t>(slot)]; }
+  const std::string& FileName() const { return m_slots[kSlotFileName]; }
+  void SetFileName(std::string name) { m_slots[kSlotFileName] = std::move(name); }
+
+  // Slot 0, seven blanks and the current file name.
+  std::string WindowCaption() const;
+
+ private:
+  std::array<std::string, kSlotCount> m_slots{};
+};

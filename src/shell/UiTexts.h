@@ -1,0 +1,47 @@
+#pragma once
+
+#include <span>
+
+#include "shell/Lang.h"
+
+// Texts of the main window's controls, by the controls' object names. The
+// window applies them by name, so a control gets its text by being named
+// and listed here.
+struct NamedText {
+  const char* name;
+  CLngStr text;
+};
+
+// A control whose caption is a text slot, optionally framed: the live
+// labels show `prefix` + slot + `suffix` (a placeholder such as " - ---")
+// until the unit link writes values into them.
+struct SlotCaption {
+  const char* name;
+  int slot;
+  const char* prefix;
+  const char* suffix;
+};
+
+// The items of a radio group, in item order.
+struct RadioGroupText {
+  const char* name;
+  std::span<const CLngStr> items;
+};
+
+std::span<const NamedText> MenuCaptions();     // menu items and the three link buttons
+std::span<const NamedText> Hints();            // "short|long"; without "|" both are the same
+std::span<const NamedText> ControlCaptions();  // tab sheets, group boxes, labels, check boxes, buttons
+std::span<const SlotCaption> SlotCaptions();   // controls that show a slot's text, plain or framed
+std::span<const RadioGroupText> RadioGroupItems();
+
+// Named controls whose text is not a language text: unit data, live values in
+// fixed formats, texts written by their page. The language walk leaves them alone.
+std::span<const char* const> LanguageNeutralControls();
+
+// Caption of the external monitor window.
+extern const CLngStr kExternalMonitorCaption;
+
+// Texts that are the same in every language.
+inline constexpr const char* kPortMenuItemPrefix = "Com ";  // "Com 1" .. "Com 20"
+inline constexpr const char* kPortMenuAuto = "Com Auto";
+inline constexpr const char* kPortLabelPrefix = "COM= ";  // "COM= COM3"

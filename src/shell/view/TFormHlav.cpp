@@ -1,0 +1,247 @@
+#include "shell/view/TFormHlav.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "shell/Lang.h"
+#include "shell/UiTexts.h"
+#include "shell/view/Colour.h"
+#include "shell/view/LanguageView.h"
+
+namespace {
+// Design size of the window at 96 dpi.
+constexpr int kDesignWidth = 1346;
+constexpr int kDesignHeight = 1092;
+constexpr int kToolBarHeight = 41;
+
+// The pages of PageControl1 in index order.
+constexpr const char* kPageNames[] = {
+    "TabSheet_Bike",  "TabSheet_Advance", "TabSheet_Injection", "TabSheet_Position", "TabSheet_Korekce",
+    "TabSheet_Cidla", "TabSheet_Servo",   "TabSheet_Race",      "TabSheet_Gear",     "TabSheet_Idle",
+    "TabSheet_Gas",   "TabSheet_Ladeni",  "TabSheet_Monitor",   "TabSheet_Test",
+};
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+}  // namespace
+
+TFormHlav::TFormHlav(std::unique_ptr<ISerialPort> port, const std::vector<std::string>& args, QWidget* parent)
+    : QMainWindow(parent), m_core(std::make_unique<CAppCore>(*this, std::move(port))) {
+  setObjectName("FormHlav");
+  FormCreate(args);
+}
+
+TFormHlav::~TFormHlav() {
+  m_timer1->stop();
+  m_core->ClosePort();
+}
+
+int TFormHlav::Px(int designPixels) const { return int(designPixels * m_scale + 0.5); }
+
+void TFormHlav::FormCreate(const std::vector<std::string>& args) {
+  m_scale = logicalDpiX() / 96.0;
+  resize(Px(kDesignWidth), Px(kDesignHeight));
+  if (const QScreen* s = screen()) {
+    const QRect r = s->availableGeometry();
+    move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
+  }
+
+  BuildMenus();
+  BuildControls();
+
+  auto& core = *m_core;
+  core.portIndex = 1;
+  core.image[0] = 11;  // bike type of a fresh start
+  m_gaugeProgram->setMaximum(kProgramGaugeMax);
+
+  SetCurrentLanguage(LanguageFromCommandLine(LanguageFromSettings(CurrentLanguage()), args));
+  core.silenceTicks = kInitialSilenceTicks;
+
+  ApplyLanguage();
+  core.silentOpen = false;
+  core.OpenPort();
+  ApplyLanguage();
+
+  m_labelHlaseni->hide();
+  m_gaugeProgram->hide();
+  ListenForPortRelease();
+
+  m_timer1 = new QTimer(this);
+  m_timer1->setObjectName("Timer1");
+  m_timer1->setTimerType(Qt::PreciseTimer);
+  m_timer1->setInterval(kTickMs);
+  connect(m_timer1, &QTimer::timeout, this, &TFormHlav::Timer1Timer);
+  m_timer1->start();
+}
+
+void TFormHlav::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu1");
+
+  QMenu* file = bar->addMenu(QString());
+  file->setObjectName("MenuFile");
+  QAction* exit = file->addAction(QString());
+  exit->setObjectName("MenuExit");
+  connect(exit, &QAction::triggered, this, &QWidget::close);
+
+  m_menuCom = bar->addMenu(QString());
+  m_menuCom->setObjectName("MenuCom");
+  BuildPortMenu();
+
+  QMenu* language = bar->addMenu(QString());
+  language->setObjectName("MenuLanguage");
+  auto* languageGroup = new QActionGroup(language);
+  const std::pair<const char*, void (TFormHlav::*)()> items[] = {
+      {"MenuEnglish", &TFormHlav::MenuEnglishClick},
+      {"MenuGerman", &TFormHlav::MenuGermanClick},
+      {"MenuFrench", &TFormHlav::MenuFrenchClick},
+      {"MenuCzech", &TFormHlav::MenuCzechClick},
+  };
+  for (const auto& [name, handler] : items) {
+    QAction* a = language->addAction(QString());
+    a->setObjectName(name);
+    a->setCheckable(true);
+    languageGroup->addAction(a);
+    connect(a, &QAction::triggered, this, handler);
+  }
+}
+
+void TFormHlav::BuildPortMenu() {
+  m_portItems = new QActionGroup(m_menuCom);
+  for (int i = 0; i < kPortCount; ++i) {
+    const QString caption = i == kAutoPortIndex ? QString(kPortMenuAuto) : QString(kPortMenuItemPrefix) + QString::number(i + 1);
+    QAction* a = m_menuCom->addAction(caption);
+    a->setCheckable(true);
+    a->setData(i);
+    m_portItems->addAction(a);
+    connect(a, &QAction::triggered, this, [this, i] { MenuCom1Click(i); });
+  }
+}
+
+void TFormHlav::BuildControls() {
+  auto* central = new QWidget(this);
+  central->setObjectName("Panel1");
+  setCentralWidget(central);
+
+  auto* toolBar = new QGroupBox(central);
+  toolBar->setObjectName("GroupBoxToolBar");
+  toolBar->setGeometry(0, 0, Px(kDesignWidth), Px(kToolBarHeight));
+
+  m_labelHlaseni = new QLabel(toolBar);
+  m_labelHlaseni->setObjectName("LabelHlaseni");
+  m_labelHlaseni->setGeometry(Px(470), Px(12), Px(300), Px(19));
+  m_labelHlaseni->setAutoFillBackground(true);
+
+  m_gaugeProgram = new QProgressBar(toolBar);
+  m_gaugeProgram->setObjectName("CGaugeProgram");
+  m_gaugeProgram->setGeometry(Px(780), Px(12), Px(200), Px(19));
+  m_gaugeProgram->setTextVisible(false);
+
+  m_labelSpojeni = new QLabel(toolBar);
+  m_labelSpojeni->setObjectName("LabelSpojeni");
+  m_labelSpojeni->setGeometry(Px(990), Px(12), Px(210), Px(19));
+  QFont bold = m_labelSpojeni->font();
+  bold.setBold(true);
+  m_labelSpojeni->setFont(bold);
+  QPalette red = m_labelSpojeni->palette();
+  red.setColor(QPalette::WindowText, ToQColor(clRed, red));
+  m_labelSpojeni->setPalette(red);
+  m_labelSpojeni->hide();
+
+  m_labelVersion = new QLabel(toolBar);
+  m_labelVersion->setObjectName("LabelVersion");
+  m_labelVersion->setGeometry(Px(990), Px(12), Px(210), Px(19));
+
+  m_labelCom = new QLabel(toolBar);
+  m_labelCom->setObjectName("LabelCom");
+  m_labelCom->setGeometry(Px(1205), Px(12), Px(135), Px(19));
+
+  m_pageControl1 = new QTabWidget(central);
+  m_pageControl1->setObjectName("PageControl1");
+  m_pageControl1->setGeometry(0, Px(kToolBarHeight), Px(kDesignWidth), Px(kDesignHeight - kToolBarHeight - 60));
+  for (const char* name : kPageNames) {
+    auto* page = new QWidget(m_pageControl1);
+    page->setObjectName(name);
+    m_pageControl1->addTab(page, QString());
+  }
+
+  statusBar()->setObjectName("StatusBar1");
+}
+
+// A firmware loader asks for the port over a local socket; without it (a
+// second instance holds the socket) the program works on, unreachable.
+void TFormHlav::ListenForPortRelease() {
+  if (!m_release.Listen()) {
+    qWarning("port release channel unavailable: %s", m_release.LastError().c_str());
+    return;
+  }
+  m_releaseNotifier = new QSocketNotifier(m_release.Fd(), QSocketNotifier::Read, this);
+  connect(m_releaseNotifier, &QSocketNotifier::activated, this, [this] {
+    while (const auto request = m_release.Receive()) m_core->OnPortReleaseMessage(request->port, request->code);
+  });
+}
+
+void TFormHlav::Timer1Timer() { m_core->Tick(); }
+
+void TFormHlav::MenuCom1Click(int itemIndex) { m_core->MenuCom1Click(itemIndex); }
+
+void TFormHlav::ApplyLanguage() { ApplyLanguageToWindow(*this, m_core->textSlots, CurrentLanguage()); }
+
+void TFormHlav::SelectLanguage(int language) {
+  SetCurrentLanguage(language);
+  ApplyLanguage();
+}
+
+void TFormHlav::MenuEnglishClick() { SelectLanguage(kEnglish); }
+void TFormHlav::MenuGermanClick() { SelectLanguage(kGerman); }
+void TFormHlav::MenuFrenchClick() { SelectLanguage(kFrench); }
+void TFormHlav::MenuCzechClick() { SelectLanguage(kCzech); }
+
+void TFormHlav::closeEvent(QCloseEvent* event) {
+  m_timer1->stop();
+  m_core->ClosePort();
+  QMainWindow::closeEvent(event);
+}
+
+// --- IAppView ----------------------------------------------------------------
+
+void TFormHlav::SetMessageText(const std::string& text) { m_labelHlaseni->setText(Q(text)); }
+
+void TFormHlav::SetMessageColour(TColor colour) {
+  QPalette p = m_labelHlaseni->palette();
+  p.setColor(QPalette::Window, ToQColor(colour, palette()));
+  m_labelHlaseni->setPalette(p);
+}
+
+void TFormHlav::SetMessageVisible(bool visible) { m_labelHlaseni->setVisible(visible); }
+void TFormHlav::SetGaugePosition(int position) { m_gaugeProgram->setValue(position); }
+void TFormHlav::SetGaugeVisible(bool visible) { m_gaugeProgram->setVisible(visible); }
+void TFormHlav::SetNoConnectionVisible(bool visible) { m_labelSpojeni->setVisible(visible); }
+void TFormHlav::SetVersionVisible(bool visible) { m_labelVersion->setVisible(visible); }
+void TFormHlav::SetPortLabel(const std::string& text, const std::string& device) {
+  m_labelCom->setText(Q(text));
+  m_labelCom->setToolTip(Q(device));
+}
+
+void TFormHlav::CheckPortMenuItem(int index) {
+  for (QAction* a : m_portItems->actions()) a->setChecked(a->data().toInt() == index);
+}
+
+void TFormHlav::ShowMessageBox(const std::string& text) {
+  // Shown without a nested event loop: the tick keeps running behind it.
+  auto* box = new QMessageBox(QMessageBox::NoIcon, Q(m_core->textSlots[kSlotTitle]).trimmed(), Q(text),
+                              QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
+void TFormHlav::SetCaption(const std::string& caption) { setWindowTitle(Q(caption)); }

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "core/AppCore.h"
+#include "core/AppView.h"
+#include "link/ReleaseChannel.h"
+
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QTabWidget;
+class QTimer;
+class QActionGroup;
+class QSocketNotifier;
+
+// The main window: shows what the core holds and forwards the timer, the
+// user's commands and the port-release requests to it.
+class TFormHlav : public QMainWindow, public IAppView {
+  Q_OBJECT
+
+ public:
+  explicit TFormHlav(std::unique_ptr<ISerialPort> port, const std::vector<std::string>& args = {},
+                     QWidget* parent = nullptr);
+  ~TFormHlav() override;
+
+  CAppCore& Core() { return *m_core; }
+  QTimer& Timer1() { return *m_timer1; }
+
+  void ApplyLanguage() override;
+
+  void MenuEnglishClick();
+  void MenuGermanClick();
+  void MenuFrenchClick();
+  void MenuCzechClick();
+  void MenuCom1Click(int itemIndex);
+  void Timer1Timer();
+
+  // IAppView
+  void SetMessageText(const std::string& text) override;
+  void SetMessageColour(TColor colour) override;
+  void SetMessageVisible(bool visible) override;
+  void SetGaugePosition(int position) override;
+  void SetGaugeVisible(bool visible) override;
+  void SetNoConnectionVisible(bool visible) override;
+  void SetVersionVisible(bool visible) override;
+  void SetPortLabel(const std::string& text, const std::string& device) override;
+  void CheckPortMenuItem(int index) override;
+  void ShowMessageBox(const std::string& text) override;
+  void SetCaption(const std::string& caption) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate(const std::vector<std::string>& args);
+  void ListenForPortRelease();
+  void BuildMenus();
+  void BuildPortMenu();
+  void BuildControls();
+  void SelectLanguage(int language);
+  int Px(int designPixels) const;
+
+  std::unique_ptr<CAppCore> m_core;
+  double m_scale = 1.0;
+  QTimer* m_timer1 = nullptr;
+  QTabWidget* m_pageControl1 = nullptr;
+  QMenu* m_menuCom = nullptr;
+  QActionGroup* m_portItems = nullptr;
+  QLabel* m_labelHlaseni = nullptr;
+  QProgressBar* m_gaugeProgram = nullptr;
+  QLabel* m_labelSpojeni = nullptr;
+  QLabel* m_labelVersion = nullptr;
+  QLabel* m_labelCom = nullptr;
+  CReleaseListener m_release;
+  QSocketNotifier* m_releaseNotifier = nullptr;
+};
