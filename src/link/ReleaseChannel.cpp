@@ -1,5 +1,7 @@
 #include "link/ReleaseChannel.h"
 
+#include <charconv>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -78,21 +80,9 @@ std::optional<std::uint32_t> ParseDecimal(std::string_view s) {
 }
 
 std::optional<std::uint32_t> ParseHex8(std::string_view s) {
-  if (s.size() != 8) return std::nullopt;
   std::uint32_t v = 0;
-  for (char c : s) {
-    int d;
-    if (c >= '0' && c <= '9') {
-      d = c - '0';
-    } else if (c >= 'A' && c <= 'F') {
-      d = c - 'A' + 10;
-    } else if (c >= 'a' && c <= 'f') {
-      d = c - 'a' + 10;
-    } else {
-      return std::nullopt;
-    }
-    v = (v << 4) | static_cast<std::uint32_t>(d);
-  }
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, 16);
+  if (s.size() != 8 || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
   return v;
 }
 

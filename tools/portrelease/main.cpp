@@ -2,6 +2,7 @@
 // (so a firmware loader can use it) and tells it when the port is free again.
 
 #include <cstdint>
+#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -52,21 +53,9 @@ std::optional<std::uint32_t> ParseCode(std::string_view s) {
   if (s == "free") return kPortFree;
   if (!s.starts_with("0x") && !s.starts_with("0X")) return std::nullopt;
   s.remove_prefix(2);
-  if (s.empty() || s.size() > 8) return std::nullopt;
   std::uint32_t v = 0;
-  for (char c : s) {
-    int d;
-    if (c >= '0' && c <= '9') {
-      d = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-      d = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-      d = c - 'A' + 10;
-    } else {
-      return std::nullopt;
-    }
-    v = (v << 4) | static_cast<std::uint32_t>(d);
-  }
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, 16);
+  if (s.empty() || s.size() > 8 || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
   return v;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "link/PosixSerialPort.h"
+#include "link/ReleaseChannel.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/SimProcess.h"
@@ -24,7 +25,14 @@ class FormHlavTest : public QObject {
   }
   static QList<QMessageBox*> OpenMessageBoxes(QWidget* parent) { return parent->findChildren<QMessageBox*>(); }
 
+  QTemporaryDir m_runtimeDir;
+
  private slots:
+  void initTestCase() {
+    QVERIFY(m_runtimeDir.isValid());
+    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
+  }
+
   void controlsAndPagesExistByName() {
     auto form = MakeForm();
     for (const char* name : {"LabelHlaseni", "LabelSpojeni", "LabelVersion", "LabelCom"})
@@ -94,6 +102,16 @@ class FormHlavTest : public QObject {
     QVERIFY(!version->isVisible());
     QVERIFY(!form->findChild<QLabel*>("LabelHlaseni")->isVisible());
     QVERIFY(!form->findChild<QProgressBar*>("CGaugeProgram")->isVisible());
+  }
+
+  // A firmware loader's request reaches the core through the window's socket.
+  void portReleaseRequestsArriveOverTheChannel() {
+    auto form = MakeForm();
+    std::string error;
+    QVERIFY2(SendReleaseRequest(0, kResetAndReleasePort), "no listener");  // another port: ignored
+    QVERIFY2(SendReleaseRequest(1, kResetAndReleasePort, &error), error.c_str());
+    QTRY_COMPARE(form->Core().mode, LinkMode::Releasing);
+    QCOMPARE(form->Core().command, 0);
   }
 
   // The whole program as a user starts it: real serial code, the simulated
