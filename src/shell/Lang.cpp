@@ -110,7 +110,8 @@ constexpr CLngStr kGroup3[] = {
     {0,
      {"Use both parameters for table definition", "Beide Parameter für die Tabelle verwenden",
       "Utiliser les deux paramètres pour définir le tableau", "Pro definici tabulky použít oba parametry"}},
-    {0, {"View graph form top", "Grafik von oben anzeigen", "Vue du graphique de dessus", "Zobrazit graf shora"}},  // 20
+    {0,
+     {"View graph form top", "Grafik von oben anzeigen", "Vue du graphique de dessus", "Zobrazit graf shora"}},  // 20
     {0, {"View graph as ISO1", "Grafik als ISO1 anzeigen", "Vue du graphique en ISO1", "Zobrazit graf jako ISO1"}},
     {0, {"View graph as ISO2", "Grafik als ISO2 anzeigen", "Vue du graphique en ISO2", "Zobrazit graf jako ISO2"}},
     {0,
@@ -291,11 +292,16 @@ constexpr CLngStr kGroup4[] = {
 
 std::span<const CLngStr> Group(int group) {
   switch (group) {
-    case 1: return kGroup1;
-    case 2: return kGroup2;
-    case 3: return kGroup3;
-    case 4: return kGroup4;
-    default: return {&kNotFound, 1};
+    case 1:
+      return kGroup1;
+    case 2:
+      return kGroup2;
+    case 3:
+      return kGroup3;
+    case 4:
+      return kGroup4;
+    default:
+      return {&kNotFound, 1};
   }
 }
 }  // namespace
@@ -364,7 +370,8 @@ int LanguageFromCommandLine(int current, const std::vector<std::string>& args) {
     const char* word;
     int language;
   };
-  static constexpr Word kWords[] = {{"ENGLISH", kEnglish}, {"FRENCH", kFrench}, {"DEUTSCH", kGerman}, {"CESKY", kCzech}};
+  static constexpr Word kWords[] = {
+      {"ENGLISH", kEnglish}, {"FRENCH", kFrench}, {"DEUTSCH", kGerman}, {"CESKY", kCzech}};
   for (const auto& w : kWords)
     if (args.front() == w.word) return w.language;
   return current;

@@ -1,17 +1,18 @@
 #include "shell/TextSlots.h"
 
+#include <iterator>
+
 namespace {
 constexpr CLngStr kNone{0, {nullptr, nullptr, nullptr, nullptr}};
 }  // namespace
 
-const CLngStr kOpenManualErrorLeadIn{
-    0,
-    {"Error by opening file ", "Fehler beim öffnen der Datei ", "Erreur à l´ouvertur du Fichier ",
-     "Chyba při otevírání souboru "}};
+const CLngStr kOpenManualErrorLeadIn{0,
+                                     {"Error by opening file ", "Fehler beim öffnen der Datei ",
+                                      "Erreur à l´ouvertur du Fichier ", "Chyba při otevírání souboru "}};
 
 const std::array<CLngStr, kSlotCount> kSlotTexts = {{
     {0, {"  Ventrix_2007", "  Ventrix_2007", "  Ventrix_2007", "  Ventrix_2007"}},  // 0
-    kNone,                                                                        // 1: the current file name
+    kNone,                                                                          // 1: the current file name
     {0,
      {"  (Disconnected by bootloader)", "  (Disconnected by bootloader)", "  (Disconnected by bootloader)",
       "  (Dočasně odpojeno bootloaderem)"}},
@@ -33,8 +34,9 @@ const std::array<CLngStr, kSlotCount> kSlotTexts = {{
     {0, {"Verify:", "Vergleichen:", "Vérifier:", "Verifikace:"}},  // 10
     {0, {"Read:", "Lesen:", "Lire", "Čtení:"}},
     {0, {"Advance", "Zündzeitpunkt", "Avance", "Předstih"}},
-    {0, {"Number of Programing = ", "Anzahl der Programmierungen = ", "Nombre de programmations = ",
-         "Počet programování = "}},
+    {0,
+     {"Number of Programing = ", "Anzahl der Programmierungen = ", "Nombre de programmations = ",
+      "Počet programování = "}},
     {0, {"Blocking ", "Sperre ", "Blocage ", "Blokování "}},
     {0, {"Start limiter", "Startbegrenzer", "Limiteur de départ", "Startovací omezovač"}},  // 15
     {0, {"Limiter by ignition", "Begrenzer durch Zündung", "Limiteur par allumage", "Omezovač zapalováním"}},
@@ -48,8 +50,7 @@ const std::array<CLngStr, kSlotCount> kSlotTexts = {{
     {0, {"Negative", "Negativ", "Négative", "Záporná"}},
     {0, {"Com opening error!", "Falscher COM-Anschlußes!", "Erreur connections PC!", "Chyba při otevírání portu Com!"}},
     {0,
-     {"Open file error!", "Fehler beim öffnen der Datei!", "Erreur ouvertur fichier!",
-      "Chyba při otevírání souboru!"}},
+     {"Open file error!", "Fehler beim öffnen der Datei!", "Erreur ouvertur fichier!", "Chyba při otevírání souboru!"}},
     {0,
      {"Can't open page for coupled jet !", "Can't open page for coupled jet !", "Can't open page for coupled jet !",
       "Otevření stránky pro spřažené vstřiky není podporováno !"}},
@@ -73,9 +74,9 @@ const std::array<CLngStr, kSlotCount> kSlotTexts = {{
       "Programme du fichier non compatible avec programme PC!", "Neshodná verze souboru *.ign!"}},
     kNone,  // 32: unused
     {0,
-     {"Date and time of printing:  ", "Zeitpunkt des Ausdruckes   ", "Date et heur de l´imprimé:   ",
-      "Datum a čas tisku:  "}},
-    kNone,  // 34: composed by Apply
+     {"Date and time of printing:  ", "Zeitpunkt des Ausdruckes   ",
+      "Date et heur de l´imprimé:   ", "Datum a čas tisku:  "}},
+    kNone,                                                                       // 34: composed by Apply
     {0, {"Pick-up (CKPS)", "Geber (CKPS)", "Capteur (CKPS)", "Snímač (CKPS)"}},  // 35
     {0, {"Pick-up (CMPS)", "Geber (CMPS)", "Capteur (CMPS)", "Snímač (CMPS)"}},
     {0, {" is running", " läuft", " fonctionne", " běží"}},
@@ -113,8 +114,9 @@ const std::array<CLngStr, kSlotCount> kSlotTexts = {{
     {0, {"Clutch master", "Clutch-Master", "Clutch master", "Clutch master"}},
     {0, {"Tacho", "Tacho", "Compte-tours", "Otáčkoměr"}},
     {0, {"Lambda", "Lambda", "Lambda", "Lambda"}},  // 65
-    {0, {"Tacho/AFR, autotunning", "Tacho/AFR, Autotuning", "Compte-tours/AFR, réglage auto",
-         "Otáčkoměr/AFR, autoladění"}},
+    {0,
+     {"Tacho/AFR, autotunning", "Tacho/AFR, Autotuning", "Compte-tours/AFR, réglage auto",
+      "Otáčkoměr/AFR, autoladění"}},
     kNone,  // 67: composed by Apply
     {0, {"Inj. according TPS", "Einspr. nach TPS", "Inj. selon TPS", "Vstřik podle TPS"}},
     {0, {"Coolant", "Kühlmittel", "T. moteur", "Voda"}},
@@ -155,8 +157,8 @@ const std::array<CLngStr, kSlotCount> kSlotTexts = {{
      {"T: Temperature is to high", "T: Temperatur zu hoch", "T: Température trop haute",
       "T: Teplota je příliš vysoká"}},
     {0,
-     {"T: Jet from TPS and IAP map", "T: Einspritzung aus TPS- und IAP-Kennfeld", "T: Injection selon cartes TPS et IAP",
-      "T: Vstřik z mapy TPS a IAP"}},
+     {"T: Jet from TPS and IAP map", "T: Einspritzung aus TPS- und IAP-Kennfeld",
+      "T: Injection selon cartes TPS et IAP", "T: Vstřik z mapy TPS a IAP"}},
     {0,
      {"T: It is not in point-RPM low", "T: Nicht im Punkt - Drehzahl zu niedrig", "T: Hors du point - régime bas",
       "T: Mimo bod - nízké otáčky"}},  // 90
@@ -201,14 +203,20 @@ const std::array<CLngStr, kSlotCount> kSlotTexts = {{
       "     (synchronisé avec l'allumage)", "     (synchronizováno se zapalováním)"}},
 }};
 
+int TuningStateSlot(int code) {
+  static constexpr int kSlots[] = {78, 80, 81, 82,  89,  90, 91, 92, 93, 94, 95, 96,
+                                   97, 98, 99, 100, 101, 79, 83, 84, 85, 86, 87, 88};
+  if (code < 0 || code >= static_cast<int>(std::size(kSlots))) return -1;
+  return kSlots[code];
+}
+
 void CTextSlots::Apply(int language) {
   for (int i = 0; i < kSlotCount; ++i) {
     if (i == kSlotFileName) continue;
     m_slots[static_cast<std::size_t>(i)] = std::string(kSlotTexts[static_cast<std::size_t>(i)].Get(language));
   }
   // Composed after the loop so that they see this language's pieces.
-  m_slots[kSlotOpenManualError] =
-      std::string(kOpenManualErrorLeadIn.Get(language)) + m_slots[kSlotManual] + " !";
+  m_slots[kSlotOpenManualError] = std::string(kOpenManualErrorLeadIn.Get(language)) + m_slots[kSlotManual] + " !";
   m_slots[kSlotTachoLambda] = m_slots[kSlotTacho] + "/" + m_slots[kSlotLambda];
 }
 

@@ -98,6 +98,10 @@ enum TextSlot : int {
 // The four variants of every slot; composed and file-name slots are empty here.
 extern const std::array<CLngStr, kSlotCount> kSlotTexts;
 
+// The slot of a tuning state code (live byte 28), or -1 for a code above 23,
+// which leaves the shown text as it was.
+int TuningStateSlot(int code);
+
 // Lead-in of slot 34, followed by the manual's file name (slot 3) and " !".
 extern const CLngStr kOpenManualErrorLeadIn;
 

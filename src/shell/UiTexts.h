@@ -44,4 +44,8 @@ extern const CLngStr kExternalMonitorCaption;
 // Texts that are the same in every language.
 inline constexpr const char* kPortMenuItemPrefix = "Com ";  // "Com 1" .. "Com 20"
 inline constexpr const char* kPortMenuAuto = "Com Auto";
+
+// The Language menu's items, in language-index order.
+inline constexpr const char* kLanguageMenuItems[kLanguageCount] = {"MenuEnglish", "MenuGerman", "MenuFrench",
+                                                                   "MenuCzech"};
 inline constexpr const char* kPortLabelPrefix = "COM= ";  // "COM= COM3"

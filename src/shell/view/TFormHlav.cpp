@@ -100,15 +100,13 @@ void TFormHlav::BuildMenus() {
   QMenu* language = bar->addMenu(QString());
   language->setObjectName("MenuLanguage");
   auto* languageGroup = new QActionGroup(language);
-  const std::pair<const char*, void (TFormHlav::*)()> items[] = {
-      {"MenuEnglish", &TFormHlav::MenuEnglishClick},
-      {"MenuGerman", &TFormHlav::MenuGermanClick},
-      {"MenuFrench", &TFormHlav::MenuFrenchClick},
-      {"MenuCzech", &TFormHlav::MenuCzechClick},
-  };
-  for (const auto& [name, handler] : items) {
+  void (TFormHlav::*const handlers[kLanguageCount])() = {
+      &TFormHlav::MenuEnglishClick, &TFormHlav::MenuGermanClick, &TFormHlav::MenuFrenchClick,
+      &TFormHlav::MenuCzechClick};
+  for (int i = 0; i < kLanguageCount; ++i) {
+    const auto handler = handlers[i];
     QAction* a = language->addAction(QString());
-    a->setObjectName(name);
+    a->setObjectName(kLanguageMenuItems[i]);
     a->setCheckable(true);
     languageGroup->addAction(a);
     connect(a, &QAction::triggered, this, handler);
