@@ -26,6 +26,7 @@ void CAppCore::Tick() {
 
   WatchConnection();
   m_view.SetVersionVisible(!m_noConnectionShown);
+  m_view.RefreshLiveHighlights();
 }
 
 // ---------------------------------------------------------------------------
@@ -224,6 +225,9 @@ void CAppCore::SendStatusFrame() {
 void CAppCore::OnLiveFrame(std::span<const std::uint8_t> frame) {
   if (!FrameIsValid(frame)) return;
   silenceTicks = 0;
+  DecodeLiveFrame(frame, live);
+  changedBlocks = live.changedBlocks;
+  m_view.ShowLiveValues();
 }
 
 void CAppCore::OnBlockReply(std::span<const std::uint8_t> frame) {

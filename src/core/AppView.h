@@ -29,4 +29,8 @@ class IAppView {
   virtual void SetCaption(const std::string& caption) = 0;
   // Apply the current language to every caption again (restores the caption).
   virtual void ApplyLanguage() = 0;
+  // A live-data frame was decoded into the core's live values: show it.
+  virtual void ShowLiveValues() = 0;
+  // The tick's refresh of the active page's live highlights.
+  virtual void RefreshLiveHighlights() = 0;
 };

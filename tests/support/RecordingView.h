@@ -21,6 +21,7 @@ class RecordingView : public IAppView {
   std::vector<std::string> messageBoxes;
   std::string caption;
   int languageApplied = 0;
+  int liveShown = 0;
 
   void SetMessageText(const std::string& t) override { messageText = t; }
   void SetMessageColour(TColor c) override { messageColour = c; }
@@ -37,4 +38,6 @@ class RecordingView : public IAppView {
   void ShowMessageBox(const std::string& t) override { messageBoxes.push_back(t); }
   void SetCaption(const std::string& c) override { caption = c; }
   void ApplyLanguage() override { ++languageApplied; }
+  void ShowLiveValues() override { ++liveShown; }
+  void RefreshLiveHighlights() override {}
 };

@@ -17,6 +17,7 @@
 #include "shell/UiTexts.h"
 #include "shell/view/Colour.h"
 #include "shell/view/LanguageView.h"
+#include "link/view/LiveView.h"
 
 namespace {
 // Design size of the window at 96 dpi.
@@ -25,6 +26,7 @@ constexpr int kDesignHeight = 1092;
 constexpr int kToolBarHeight = 41;
 
 // The pages of PageControl1 in index order.
+constexpr int kPageMonitor = 12;
 constexpr const char* kPageNames[] = {
     "TabSheet_Bike",  "TabSheet_Advance", "TabSheet_Injection", "TabSheet_Position", "TabSheet_Korekce",
     "TabSheet_Cidla", "TabSheet_Servo",   "TabSheet_Race",      "TabSheet_Gear",     "TabSheet_Idle",
@@ -171,6 +173,7 @@ void TFormHlav::BuildControls() {
     page->setObjectName(name);
     m_pageControl1->addTab(page, QString());
   }
+  BuildMonitorPage(*m_pageControl1->widget(kPageMonitor), m_scale);
 
   statusBar()->setObjectName("StatusBar1");
 }
@@ -193,6 +196,9 @@ void TFormHlav::Timer1Timer() { m_core->Tick(); }
 void TFormHlav::MenuCom1Click(int itemIndex) { m_core->MenuCom1Click(itemIndex); }
 
 void TFormHlav::ApplyLanguage() { ApplyLanguageToWindow(*this, m_core->textSlots, CurrentLanguage()); }
+
+void TFormHlav::ShowLiveValues() { ::ShowLiveValues(*this, *m_core); }
+void TFormHlav::RefreshLiveHighlights() { ::RefreshLiveHighlights(*this, *m_core); }
 
 void TFormHlav::SelectLanguage(int language) {
   SetCurrentLanguage(language);

@@ -29,6 +29,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   QTimer& Timer1() { return *m_timer1; }
 
   void ApplyLanguage() override;
+  void ShowLiveValues() override;
+  void RefreshLiveHighlights() override;
 
   void MenuEnglishClick();
   void MenuGermanClick();
