@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
 
+#include "files/Codepage.h"
 #include "link/ReleaseChannel.h"
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
@@ -100,6 +102,9 @@ void CAppCore::RetryOrFail(int limit, int errorSlot) {
   }
   FailRun(textSlots[errorSlot]);
   if (mode == LinkMode::Verifying) programDone = false;
+  // Whatever the run got to, image and unit are not known to be equal; the
+  // blocks not yet written stay dirty.
+  imageMatchesUnit = 0;
   mode = LinkMode::Idle;
 }
 
@@ -111,9 +116,25 @@ void CAppCore::FailRun(const std::string& text) {
 
 void CAppCore::RequestChangedBlock() {
   if (!portEnabled) return;
+  const auto changed = [this](int blockNumber) { return (changedBlocks >> (blockNumber - 1)) & 1u; };
   int b = 0;
+  // The map the user is looking at comes first.
+  const int page = m_view.ActivePageIndex();
+  if (page == kPageAdvance && changed(5)) b = 5;
+  if (page == kPageInjection) {
+    // Blocks of the injection maps 1..4, B (no map on the unit side) and IAP.
+    constexpr std::pair<int, int> kMapBlocks[] = {{6, 7}, {8, 9}, {10, 11}, {12, 13}, {0, 0}, {15, 16}};
+    const int map = m_view.ShownMap(kPageInjection);
+    if (map >= 0 && map < int(std::size(kMapBlocks))) {
+      const auto [first, second] = kMapBlocks[map];
+      if (first && changed(first))
+        b = first;
+      else if (second && changed(second))
+        b = second;
+    }
+  }
   for (int n = 1; n <= 16 && b == 0; ++n)
-    if (changedBlocks & (1u << (n - 1))) b = n;
+    if (changed(n)) b = n;
   if (b == 0) {
     SendStatusFrame();
     return;
@@ -220,6 +241,75 @@ void CAppCore::SendStatusFrame() {
 }
 
 // ---------------------------------------------------------------------------
+// Link commands
+
+void CAppCore::ShowProgress(const std::string& text) {
+  m_view.SetMessageColour(clBtnFace);
+  m_view.SetMessageText(text);
+  messageTicks = kMessageTicks;
+  m_view.SetMessageVisible(true);
+}
+
+void CAppCore::SetFileNameAndCaption(std::string name) {
+  textSlots.SetFileName(std::move(name));
+  m_view.SetCaption(textSlots.WindowCaption());
+}
+
+void CAppCore::StartRead() {
+  mode = LinkMode::Reading;
+  command = kCmdReadFlag;
+  retries = 0;
+  ShowProgress(textSlots[kSlotRead]);
+  m_view.SetGaugePosition(0);
+  m_view.SetGaugeVisible(true);
+  // What the program holds will be the unit's, not the file's.
+  SetFileNameAndCaption("");
+  programDone = false;
+}
+
+void CAppCore::StartVerify() {
+  m_view.CommitActivePage();
+  NormaliseAndLoad();
+  mode = LinkMode::Verifying;
+  command = kCmdReadFlag | 1;
+  retries = 0;
+  ShowProgress(textSlots[kSlotVerify]);
+  programDone = false;
+  m_view.SetGaugePosition(0);
+  m_view.SetGaugeVisible(true);
+}
+
+void CAppCore::StartProgram() {
+  m_view.CommitActivePage();
+  NormaliseAndLoad();
+  verifyAfterProgram = true;
+  dirtyBlocks.fill(true);
+  ProgramDirtyBlocks();
+}
+
+void CAppCore::ProgramDirtyBlocks() {
+  const int first = LowestDirtyBlock();
+  if (first < 0) return;
+  command = static_cast<std::uint8_t>(first);
+  retries = 0;
+  m_view.SetGaugePosition(first);
+  mode = LinkMode::Programming;
+  ShowProgress(textSlots[kSlotProgramDevice]);
+  m_view.SetGaugeVisible(true);
+  programDone = false;
+}
+
+int CAppCore::LowestDirtyBlock() const {
+  const auto it = std::find(dirtyBlocks.begin(), dirtyBlocks.end(), true);
+  return it == dirtyBlocks.end() ? -1 : int(it - dirtyBlocks.begin());
+}
+
+// Seams: the image module normalises and reloads the parameter set, the
+// edit history records the image. Until they exist the image stays as is.
+void CAppCore::NormaliseAndLoad() {}
+void CAppCore::RecordHistory() {}
+
+// ---------------------------------------------------------------------------
 // Replies
 
 void CAppCore::OnLiveFrame(std::span<const std::uint8_t> frame) {
@@ -239,18 +329,215 @@ void CAppCore::OnBlockReply(std::span<const std::uint8_t> frame) {
 
   const auto payload = frame.subspan(1, kPayloadSize);
   switch (mode) {
+    case LinkMode::Reading:
+      OnReadReply(b, payload);
+      break;
+    case LinkMode::Verifying:
+      OnVerifyReply(b, payload);
+      break;
+    case LinkMode::Programming:
+      OnProgramReply(b, payload);
+      break;
     case LinkMode::Releasing:
       if (b == 0) {
-        std::copy(payload.begin(), payload.end(), unitInfo.begin());
+        CopyUnitInfo(payload);
         OnReleaseReply();
       }
       break;
     case LinkMode::Idle:
-      if (b == 0) std::copy(payload.begin(), payload.end(), unitInfo.begin());
-      break;
-    default:
+      OnIdleReply(b, payload);
       break;
   }
+}
+
+void CAppCore::SendNext(std::uint8_t newCommand) {
+  command = newCommand;
+  m_view.SetGaugePosition(command & kCmdBlockMask);
+  retries = 1;
+  SendBlockFrame();
+}
+
+void CAppCore::StartVerifyFromReply() {
+  mode = LinkMode::Verifying;
+  command = kCmdReadFlag | 1;
+  retries = 1;
+  SendBlockFrame();
+  ShowProgress(textSlots[kSlotVerify] + ":");
+  m_view.SetGaugePosition(0);
+}
+
+void CAppCore::ShowVersionMismatch(const std::string& text) {
+  mode = LinkMode::Idle;
+  NormaliseAndLoad();
+  m_view.ShowMessageBox(text);
+  messageTicks = 0;
+  imageMatchesUnit = 0;
+  // The message timer is stopped, so the run's progress text would stay
+  // on screen for good: take it away with the run.
+  m_view.SetMessageVisible(false);
+  m_view.SetGaugeVisible(false);
+}
+
+namespace {
+std::string VersionText(int unitVersion) {
+  char text[48];
+  std::snprintf(text, sizeof text, "  PC-%d, IGN-%d", kUnitVersion, unitVersion);
+  return text;
+}
+}  // namespace
+
+void CAppCore::OnReadReply(int b, std::span<const std::uint8_t> payload) {
+  if (b == 0) {
+    CopyUnitInfo(payload);
+    DecodeUnitInfo();
+    if (unitInfo[kUnitInfoVersion] != kUnitVersion) {
+      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + VersionText(unitInfo[kUnitInfoVersion]));
+      return;
+    }
+  } else {
+    std::copy(payload.begin(), payload.end(), image.begin() + std::ptrdiff_t(BlockOffset(b)));
+  }
+  if (b < kMaxBlock) {
+    SendNext(static_cast<std::uint8_t>(command + 1));
+    return;
+  }
+  NormaliseAndLoad();
+  m_view.WriteAllPages();
+  RecordHistory();
+  StartVerifyFromReply();
+}
+
+void CAppCore::OnVerifyReply(int b, std::span<const std::uint8_t> payload) {
+  // A block that differs is asked for again by the tick until its sends run out.
+  if (b == 0 || !PayloadMatchesImage(b, payload, true)) return;
+  if (b < kMaxBlock) {
+    SendNext(static_cast<std::uint8_t>(command + 1));
+    return;
+  }
+  verifyAfterProgram = false;
+  m_view.SetGaugePosition(kProgramGaugeMax);
+  ShowProgress(textSlots[kSlotVerify] + " OK");
+  mode = LinkMode::Idle;
+  imageMatchesUnit = 1;
+}
+
+void CAppCore::OnProgramReply(int b, std::span<const std::uint8_t> payload) {
+  bool written = true;
+  if (b == 0) {
+    CopyUnitInfo(payload);
+    DecodeUnitInfo();
+    NormaliseAndLoad();
+    if (unitInfo[kUnitInfoVersion] != kUnitVersion) {
+      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + VersionText(unitInfo[kUnitInfoVersion]));
+      return;
+    }
+  } else {
+    written = PayloadMatchesImage(b, payload, false);
+  }
+  // A block the unit did not take stays dirty; the tick sends it again.
+  if (!written) return;
+  dirtyBlocks[std::size_t(b)] = false;
+
+  if (const int next = LowestDirtyBlock(); next >= 0) {
+    command = static_cast<std::uint8_t>(next);
+    retries = 1;
+    m_view.SetGaugePosition(next);
+    SendBlockFrame();
+    return;
+  }
+  programDone = true;
+  if (verifyAfterProgram) {
+    StartVerifyFromReply();
+    return;
+  }
+  m_view.SetGaugePosition(kProgramGaugeMax);
+  ShowProgress(textSlots[kSlotProgramDevice] + " OK");
+  mode = LinkMode::Idle;
+}
+
+void CAppCore::OnIdleReply(int b, std::span<const std::uint8_t> payload) {
+  if (b == 0) {
+    CopyUnitInfo(payload);
+    DecodeUnitInfo();
+    return;
+  }
+  // A block the unit changed on its own (its auto-tuning): take it over.
+  std::copy(payload.begin(), payload.end(), image.begin() + std::ptrdiff_t(BlockOffset(b)));
+  RecordHistory();
+  m_view.ReloadMapSheets();
+  SendStatusFrame();
+}
+
+bool CAppCore::PayloadMatchesImage(int b, std::span<const std::uint8_t> payload, bool skipByte1) const {
+  const std::size_t base = BlockOffset(b);
+  for (std::size_t i = 0; i < kBlockSize; ++i) {
+    // Image byte 1 is the program's own and is never compared.
+    if (skipByte1 && base + i == 1) continue;
+    if (payload[i] != image[base + i]) return false;
+  }
+  return true;
+}
+
+void CAppCore::CopyUnitInfo(std::span<const std::uint8_t> payload) {
+  std::copy(payload.begin(), payload.end(), unitInfo.begin());
+}
+
+namespace {
+// Two digit characters of a byte, as the unit's texts are built.
+std::string TwoDigits(int value) { return {char('0' + value / 10), char('0' + value % 10)}; }
+
+// Byte 5 of the identity: the low 8 bits of the sum of the characters of
+// the month's English abbreviation.
+std::string MonthText(std::uint8_t code) {
+  constexpr std::pair<std::uint8_t, const char*> kMonths[] = {
+      {25, " 1"}, {13, " 2"}, {32, " 3"}, {35, " 4"}, {39, " 5"},  {45, " 6"},
+      {43, " 7"}, {29, " 8"}, {40, " 9"}, {38, "10"}, {51, "11"}, {12, "12"},
+  };
+  for (const auto& [c, text] : kMonths)
+    if (c == code) return text;
+  return "00";
+}
+
+// Text bytes from the unit, up to the first zero, in UTF-8.
+std::string UnitString(const std::uint8_t* bytes, std::size_t size) {
+  const auto* end = std::find(bytes, bytes + size, 0);
+  return FromCodePage(std::string(bytes, end), CodePage::kWindows1250);
+}
+}  // namespace
+
+void CAppCore::DecodeUnitInfo() {
+  const auto& u = unitInfo;
+  if (u[kUnitInfoName] != 0) {
+    unitText = UnitString(&u[kUnitInfoName], kUnitInfoNameSize);
+  } else {
+    const std::uint8_t name[3] = {u[0], u[1], u[2]};
+    unitText = UnitString(name, 3) + TwoDigits(u[3]);
+  }
+  std::string day = TwoDigits(u[4]);
+  if (u[4] < 10) day[0] = ' ';
+  unitDate = day + "." + MonthText(u[5]) + ".20" + TwoDigits(u[6]);
+  unitTime = TwoDigits(u[7]) + ":" + TwoDigits(u[8]);
+
+  bootRecordValid = 0;
+  if (u[kUnitInfoBootLength] == kBootRecordSize) {
+    const auto* record = &u[kUnitInfoBootRecord];
+    if (!std::equal(bootRecord.begin(), bootRecord.end(), record)) imageMatchesUnit = 0;
+    std::copy_n(record, kBootRecordSize, bootRecord.begin());
+    bootRecordValid = bootRecord[23] == kBootRecordValid ? 1 : 0;
+  }
+  bootLine.clear();
+  if (bootRecordValid) {
+    const auto& r = bootRecord;
+    const std::time_t uploaded = std::time_t(r[10] | (r[11] << 8) | (r[12] << 16) | (std::uint32_t(r[13]) << 24));
+    std::tm t{};
+    localtime_r(&uploaded, &t);
+    char text[128];
+    std::snprintf(text, sizeof text, "FRM:%02i%02i%02i%c (%02i%02i%02i %02i:%02i)   SN:%02i%02i%02i-%02i%02i%02i-%03i%02X",
+                  r[9], r[8], r[7], char(r[6]), t.tm_year + 1900 - 2000, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min,
+                  r[21], r[20], r[19], r[18], r[17], r[16], r[15], r[14]);
+    bootLine = text;
+  }
+  m_view.ShowUnitTexts();
 }
 
 void CAppCore::OnReleaseReply() {

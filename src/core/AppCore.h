@@ -35,8 +35,20 @@ constexpr int kUnitSubversion = 0;
 constexpr int kSavingCountdownFull = 5782;  // saving countdown when the unit starts writing
 
 constexpr std::size_t kReceiveBufferSize = 15000;
+
+// The unit's identity record (payload of every block-0 reply).
 constexpr std::size_t kUnitInfoVersion = 10;
 constexpr std::size_t kUnitInfoSubversion = 11;
+constexpr std::size_t kUnitInfoName = 16;  // 30 bytes, used when not empty
+constexpr std::size_t kUnitInfoNameSize = 30;
+constexpr std::size_t kUnitInfoBootLength = 49;
+constexpr std::size_t kUnitInfoBootRecord = 50;
+constexpr std::size_t kBootRecordSize = 24;
+constexpr std::uint8_t kBootRecordValid = 0xA5;  // last byte of a valid record
+
+// Page indices of PageControl1 that the link looks at.
+constexpr int kPageAdvance = 1;
+constexpr int kPageInjection = 2;
 
 // The one object that owns what the program knows about the unit and runs
 // the serial conversation. It has no window: it reaches the main window
@@ -65,10 +77,17 @@ class CAppCore {
   void SendStatusFrame();
   void MenuCom1Click(int itemIndex);
 
+  // Link commands.
+  void StartRead();
+  void StartVerify();
+  void StartProgram();
+  void ProgramDirtyBlocks();
+  void RequestChangedBlock();
+
   // Frame decoders.
   void OnLiveFrame(std::span<const std::uint8_t> frame);
   void OnBlockReply(std::span<const std::uint8_t> frame);
-  void RequestChangedBlock();
+  void DecodeUnitInfo();
 
   // COM number in use: portIndex + 1, or autoPortIndex + 1 in automatic mode.
   int ComNumber() const;
@@ -80,7 +99,12 @@ class CAppCore {
   CLiveValues live;
 
   std::array<std::uint8_t, kPayloadSize> unitInfo{};
-  std::array<std::uint8_t, 24> bootRecord{};
+  // Texts derived from unitInfo, UTF-8.
+  std::string unitText = "Unit = --";
+  std::string unitDate = "Date = --";
+  std::string unitTime = "--:--";
+  std::string bootLine;
+  std::array<std::uint8_t, kBootRecordSize> bootRecord{};
   int bootRecordValid = 0;
   int imageMatchesUnit = 0;
   LinkMode mode = LinkMode::Idle;
@@ -109,6 +133,24 @@ class CAppCore {
   std::uint8_t tachoLambdaSwitch = 0;
 
  private:
+  void StartRun(LinkMode newMode, std::uint8_t newCommand, int textSlot);
+  void SendNext(std::uint8_t newCommand);
+  void StartVerifyFromReply();
+  void ShowProgress(const std::string& text);
+  void ShowVersionMismatch(const std::string& text);
+  void OnReadReply(int b, std::span<const std::uint8_t> payload);
+  void OnVerifyReply(int b, std::span<const std::uint8_t> payload);
+  void OnProgramReply(int b, std::span<const std::uint8_t> payload);
+  void OnIdleReply(int b, std::span<const std::uint8_t> payload);
+  bool PayloadMatchesImage(int b, std::span<const std::uint8_t> payload, bool skipByte1) const;
+  int LowestDirtyBlock() const;
+  void CopyUnitInfo(std::span<const std::uint8_t> payload);
+  void SetFileNameAndCaption(std::string name);
+
+  // Seams filled by the image and history subsystems.
+  void NormaliseAndLoad();
+  void RecordHistory();
+
   void StepConversation();
   void StepIdle();
   void RetryOrFail(int limit, int errorSlot);

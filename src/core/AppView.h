@@ -33,4 +33,20 @@ class IAppView {
   virtual void ShowLiveValues() = 0;
   // The tick's refresh of the active page's live highlights.
   virtual void RefreshLiveHighlights() = 0;
+  // The unit's identity texts changed (LabelVerze1 .. LabelVerze4).
+  virtual void ShowUnitTexts() = 0;
+
+  // The parameter pages and map sheets, as the link needs them.
+  // Index of the active page of PageControl1.
+  virtual int ActivePageIndex() const = 0;
+  // The map shown on a page with several maps (injection: 0..3 maps 1..4,
+  // 4 map B, 5 the IAP map); -1 when the page shows none.
+  virtual int ShownMap(int page) const = 0;
+  // Reads the active page's controls into the image.
+  virtual void CommitActivePage() = 0;
+  // Writes every page's controls from the image.
+  virtual void WriteAllPages() = 0;
+  // Reloads the advance and injection maps into their sheets after the
+  // unit changed them.
+  virtual void ReloadMapSheets() = 0;
 };

@@ -75,7 +75,7 @@ bool CPosixSerialPort::OpenDevice(const std::string& path) {
 
 void CPosixSerialPort::Close() {
   if (m_fd < 0) return;
-  ::tcflush(m_fd, TCIOFLUSH);
+  ::tcflush(m_fd, TCIFLUSH);
   ::tcsetattr(m_fd, TCSANOW, &m_saved);
   ::ioctl(m_fd, TIOCNXCL);
   ::close(m_fd);
@@ -158,7 +158,7 @@ std::size_t CPosixSerialPort::Write(const std::uint8_t* src, std::size_t size) {
 
 void CPosixSerialPort::Purge() {
   if (m_fd < 0) return;
-  if (::tcflush(m_fd, TCIOFLUSH) != 0) OnIoError("purge", errno);
+  if (::tcflush(m_fd, TCIFLUSH) != 0) OnIoError("purge", errno);
 }
 
 std::string CPosixSerialPort::DeviceName(int comNumber) const { return ComDevicePath(comNumber); }

@@ -14,8 +14,9 @@ class ISerialPort {
   // Opens COM `comNumber` exclusively, raw 57600 8N1, no flow control.
   // Closes any port held before. False when the port cannot be opened.
   virtual bool Open(int comNumber) = 0;
-  // Discards pending input and output, restores the line settings found at
-  // open and releases the device. Harmless when nothing is open.
+  // Discards unread input, restores the line settings found at open and
+  // releases the device; a frame already written still goes out. Harmless
+  // when nothing is open.
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
 
@@ -27,7 +28,8 @@ class ISerialPort {
   virtual std::size_t Read(std::uint8_t* dst, std::size_t max) = 0;
   // Writes a whole frame; returns the bytes accepted (0 when closed).
   virtual std::size_t Write(const std::uint8_t* src, std::size_t size) = 0;
-  // Drops whatever is queued in both directions.
+  // Drops the input queued and not yet read. Output is left alone: a frame
+  // written just before a reopen must still reach the unit.
   virtual void Purge() = 0;
 
   // The device behind COM `comNumber` for display ("/dev/ttyUSB0"), or

@@ -418,3 +418,135 @@ TEST_F(CoreTest, ResetErrorFollowsTheLanguage) {
 }
 
 }  // namespace
+
+// --- Block transfer -----------------------------------------------------------
+
+namespace {
+
+struct IdentityBytes {
+  std::array<std::uint8_t, 150> p{};
+  Frame Reply(std::uint8_t code = 0xC0) const {
+    Frame f{};
+    f[0] = code;
+    std::copy(p.begin(), p.end(), f.begin() + 1);
+    SealFrame(f);
+    return f;
+  }
+};
+
+class UnitInfoTest : public CoreTest {
+ protected:
+  void Receive(const IdentityBytes& id) {
+    core.command = 0x40;
+    const Frame f = id.Reply();
+    core.OnBlockReply(f);
+  }
+};
+
+TEST_F(UnitInfoTest, TextsFromTheIdentityRecord) {
+  struct Case {
+    std::uint8_t day, monthCode, year;
+    const char* date;
+  };
+  const Case cases[] = {
+      {13, 43, 15, "13. 7.2015"}, {5, 38, 9, " 5.10.2009"}, {31, 12, 26, "31.12.2026"},
+      {1, 25, 0, " 1. 1.2000"},   {28, 99, 15, "28.00.2015"},
+  };
+  for (const auto& c : cases) {
+    IdentityBytes id;
+    id.p[0] = 'V';
+    id.p[1] = 'T';
+    id.p[2] = 'X';
+    id.p[3] = 7;
+    id.p[4] = c.day;
+    id.p[5] = c.monthCode;
+    id.p[6] = c.year;
+    id.p[7] = 9;
+    id.p[8] = 5;
+    Receive(id);
+    EXPECT_EQ(core.unitText, "VTX07");
+    EXPECT_EQ(core.unitDate, c.date);
+    EXPECT_EQ(core.unitTime, "09:05");
+    EXPECT_EQ(core.bootLine, "") << "no boot record";
+  }
+  IdentityBytes named;
+  const std::string name = "Race unit Brno";
+  std::copy(name.begin(), name.end(), named.p.begin() + 16);
+  Receive(named);
+  EXPECT_EQ(core.unitText, name);
+  EXPECT_GT(view.unitTextsShown, 0);
+}
+
+TEST_F(UnitInfoTest, BootRecordGivesTheFirmwareLineAndUnsettlesTheMatch) {
+  ::setenv("TZ", "UTC", 1);
+  ::tzset();
+  IdentityBytes id;
+  id.p[49] = 24;
+  std::uint8_t* r = &id.p[50];
+  r[6] = 'S';
+  r[7] = 3;
+  r[8] = 2;
+  r[9] = 1;
+  const std::uint32_t uploaded = 1436790600;  // 2015-07-13 12:30 UTC
+  for (int i = 0; i < 4; ++i) r[10 + i] = static_cast<std::uint8_t>(uploaded >> (8 * i));
+  const std::uint8_t serial[8] = {0x2A, 0, 7, 0x15, 13, 1, 3, 2};  // bytes 14..21
+  std::copy(serial, serial + 8, r + 14);
+  r[23] = 0xA5;
+  core.imageMatchesUnit = 1;
+  Receive(id);
+  EXPECT_EQ(core.bootRecordValid, 1);
+  EXPECT_EQ(core.bootLine, "FRM:010203S (150713 12:30)   SN:020301-132107-0002A");
+  EXPECT_EQ(core.imageMatchesUnit, 0) << "another boot record: another unit";
+
+  core.imageMatchesUnit = 1;
+  Receive(id);
+  EXPECT_EQ(core.imageMatchesUnit, 1) << "the same unit again";
+
+  id.p[50 + 23] = 0;
+  Receive(id);
+  EXPECT_EQ(core.bootRecordValid, 0);
+  EXPECT_EQ(core.bootLine, "");
+  ::unsetenv("TZ");
+  ::tzset();
+}
+
+// A block the unit did not store as sent must stay dirty; it used to be
+// marked clean before the comparison.
+TEST_F(CoreTest, WriteTheUnitDidNotTakeStaysDirty) {
+  core.OpenPort();
+  core.image[150 * 4 + 10] = 0x42;  // block 5
+  core.dirtyBlocks[5] = true;
+  core.ProgramDirtyBlocks();
+  EXPECT_EQ(view.messageText, "Program device:");
+  EXPECT_TRUE(view.messageVisible);
+  EXPECT_TRUE(view.gaugeVisible);
+  EXPECT_EQ(view.gauge, 5);
+  Frame reply = UnitReply(0x85);  // all zero: not what was written
+  core.command = 0x05;
+  core.OnBlockReply(reply);
+  EXPECT_TRUE(core.dirtyBlocks[5]);
+  EXPECT_EQ(core.mode, LinkMode::Programming);
+
+  Frame good{};
+  good[0] = 0x85;
+  std::copy_n(core.image.begin() + 600, 150, good.begin() + 1);
+  SealFrame(good);
+  core.OnBlockReply(good);
+  EXPECT_FALSE(core.dirtyBlocks[5]);
+  EXPECT_EQ(core.mode, LinkMode::Idle);
+  EXPECT_EQ(view.messageText, "Program device: OK");
+  EXPECT_TRUE(core.programDone);
+}
+
+TEST_F(CoreTest, StartReadClearsTheFileNameFromTheCaption) {
+  core.StartRead();
+  EXPECT_EQ(core.mode, LinkMode::Reading);
+  EXPECT_EQ(core.command, 0x40);
+  EXPECT_EQ(view.messageText, "Read:");
+  EXPECT_EQ(view.messageColour, clBtnFace);
+  EXPECT_EQ(core.messageTicks, kMessageTicks);
+  EXPECT_EQ(core.textSlots.FileName(), "");
+  EXPECT_EQ(view.caption, "  Ventrix_2007       ");
+}
+
+}  // namespace

@@ -22,6 +22,12 @@ class RecordingView : public IAppView {
   std::string caption;
   int languageApplied = 0;
   int liveShown = 0;
+  int unitTextsShown = 0;
+  int activePage = 0;
+  int shownMap = -1;
+  int pagesCommitted = 0;
+  int pagesWritten = 0;
+  int sheetsReloaded = 0;
 
   void SetMessageText(const std::string& t) override { messageText = t; }
   void SetMessageColour(TColor c) override { messageColour = c; }
@@ -40,4 +46,10 @@ class RecordingView : public IAppView {
   void ApplyLanguage() override { ++languageApplied; }
   void ShowLiveValues() override { ++liveShown; }
   void RefreshLiveHighlights() override {}
+  void ShowUnitTexts() override { ++unitTextsShown; }
+  int ActivePageIndex() const override { return activePage; }
+  int ShownMap(int) const override { return shownMap; }
+  void CommitActivePage() override { ++pagesCommitted; }
+  void WriteAllPages() override { ++pagesWritten; }
+  void ReloadMapSheets() override { ++sheetsReloaded; }
 };

@@ -356,4 +356,37 @@ TEST(UnitSimLogTest, EveryFrameIsLoggedWithTimeAndHex) {
   EXPECT_NE(all[2].find("1300 ms RX bad check"), std::string::npos);
 }
 
+TEST(UnitSimLiveTest, SavingCountdownRunsAfterAWrite) {
+  CUnitSim sim;
+  EXPECT_EQ(Word(Send(sim, MakeFrame(0x30), 1000), 148), 0);
+  Send(sim, MakeFrame(0x03, Pattern(3)), 2000);
+  struct Case {
+    SimMs at;
+    int countdown;
+  };
+  // 5782 down to 0 over 1.5 s.
+  const Case cases[] = {{2000, 5782}, {2750, 2891}, {3499, 4}, {3500, 0}, {9000, 0}};
+  for (const auto& c : cases) EXPECT_EQ(Word(Send(sim, MakeFrame(0x30), c.at), 148), c.countdown) << c.at;
+}
+
+TEST(UnitSimLiveTest, TuningMovesInjectionMapOneAndReportsItsBlock) {
+  CUnitSim sim;
+  Bytes tuningOn(150, 0);
+  tuningOn[0] = 1;
+  int steps = 0;
+  // Along the ride, once the engine is off idle, a step every 3 s.
+  for (SimMs t = 0; t < 60000 && steps == 0; t += 330) {
+    const Bytes live = Send(sim, MakeFrame(0x30, tuningOn), t);
+    steps = sim.TuningSteps();
+    if (steps) {
+      EXPECT_NE(Word(live, 146) & 0x60, 0) << "block 6 or 7 reported changed";
+      EXPECT_TRUE(live[28] == 14 || live[28] == 15) << "Adding or Decrease just after a step";
+    }
+  }
+  ASSERT_EQ(steps, 1);
+  Bytes off(150, 0);
+  for (SimMs t = 60000; t < 120000; t += 330) Send(sim, MakeFrame(0x30, off), t);
+  EXPECT_EQ(sim.TuningSteps(), 1) << "no tuning while tuning is off";
+}
+
 }  // namespace

@@ -242,6 +242,7 @@ std::optional<Frame> CUnitSim::Answer(const Frame& frame, SimMs nowMs) {
     for (int i = 0; i < 4; ++i)
       for (int bit = 0; bit < 8; ++bit)
         if (frame[20 + i] & (1u << bit)) ++m_testCounts[i][bit];
+    if (TuningOn()) Tune(nowMs);
     reply = LiveFrame(nowMs);
     return reply;
   }
@@ -269,6 +270,7 @@ std::optional<Frame> CUnitSim::Answer(const Frame& frame, SimMs nowMs) {
       if (block <= 16) m_changedBlocks &= static_cast<std::uint16_t>(~(1u << (block - 1)));
     } else {
       std::copy_n(frame.begin() + 1, kBlockSize, stored);
+      m_savingSinceMs = nowMs;
     }
     std::copy_n(stored, kBlockSize, reply.begin() + 1);
   }
@@ -332,6 +334,34 @@ std::size_t CUnitSim::PendingOutputBytes() const {
 
 void CUnitSim::DiscardOutput() { m_output.clear(); }
 
+std::uint16_t CUnitSim::SavingCountdown(SimMs nowMs) const {
+  if (m_savingCountdown != 0 || !m_savingSinceMs) return m_savingCountdown;
+  const SimMs elapsed = nowMs - *m_savingSinceMs;
+  if (elapsed >= kSavingMs || elapsed < 0) return 0;
+  return static_cast<std::uint16_t>(kSavingCountdownStart - elapsed * kSavingCountdownStart / kSavingMs);
+}
+
+void CUnitSim::Tune(SimMs nowMs) {
+  const EngineState e = EngineAt(std::max<SimMs>(nowMs - m_startMs, 0));
+  if (e.rpm < 1500 || e.throttle10 < 20 || nowMs - m_lastTuneMs < kTuneEveryMs) return;
+  m_lastTuneMs = nowMs;
+  // The cell under the operating point: columns by 1000 rpm, rows by the
+  // fixed throttle points 0, 2, 5, 10, 20, 30, 40, 60, 80, 100 %.
+  constexpr int kThrottleRows[] = {0, 20, 50, 100, 200, 300, 400, 600, 800, 1000};
+  int row = 0;
+  while (row < 9 && e.throttle10 >= kThrottleRows[row + 1]) ++row;
+  const int column = std::clamp(e.rpm / 1000, 0, 14);
+  const std::size_t at = kTunedMapBase + 2 * std::size_t(15 * row + column);
+  // Rich mixture (AFR below 13.5): less fuel, lean: more.
+  m_lastTuneDirection = e.afr10 < 135 ? -1 : 1;
+  const int word = m_image[at] | (m_image[at + 1] << 8);
+  const int tuned = std::clamp(word + m_lastTuneDirection, 0, 0xFFFF);
+  ChangeOnUnit(at, static_cast<std::uint8_t>(tuned & 0xFF));
+  ChangeOnUnit(at + 1, static_cast<std::uint8_t>(tuned >> 8));
+  ++m_tuningSteps;
+  LogLine(nowMs, "tuning step", nullptr, 0);
+}
+
 Frame CUnitSim::LiveFrame(SimMs nowMs) const {
   const SimMs since = std::max<SimMs>(nowMs - m_startMs, 0);
   const EngineState e = EngineAt(since);
@@ -357,7 +387,11 @@ Frame CUnitSim::LiveFrame(SimMs nowMs) const {
   f[26] = U8(e.throttle10 > 200 ? 100 : 60);
   f[27] = static_cast<std::uint8_t>(e.rpm >= 8500 ? 2 : 0);
   int tuning = 2;  // "tuning is off"
-  if (TuningOn()) tuning = e.rpm < 1500 ? 21 : e.throttle10 < 20 ? 20 : 16;
+  if (TuningOn()) {
+    tuning = e.rpm < 1500 ? 21 : e.throttle10 < 20 ? 20 : 16;
+    // Just after a step: "Adding" or "Decrease".
+    if (tuning == 16 && m_tuningSteps > 0 && nowMs - m_lastTuneMs < 500) tuning = m_lastTuneDirection > 0 ? 14 : 15;
+  }
   f[28] = static_cast<std::uint8_t>(tuning);
   f[29] = U8(e.afr10);
   PutWord(f, 46, e.rpm > 6000 ? 25 : 30);
@@ -400,7 +434,7 @@ Frame CUnitSim::LiveFrame(SimMs nowMs) const {
   PutWord(f, 142, e.speedKmh == 0 ? 20 + (90 - e.coolantC) / 2 : 0);
   PutWord(f, 144, e.throttle10);
   PutWord(f, 146, m_changedBlocks);
-  PutWord(f, 148, m_savingCountdown);
+  PutWord(f, 148, SavingCountdown(nowMs));
   f[150] = m_version;
   SealFrame(f);
   return f;

@@ -152,7 +152,21 @@ class CUnitSim {
   // reports the blocks touched in the live data until the PC reads them.
   void ChangeOnUnit(std::size_t offset, std::uint8_t value);
   std::uint16_t ChangedBlocks() const { return m_changedBlocks; }
+  // A fixed saving countdown for the live data; 0 lets writes drive it.
   void SetSavingCountdown(std::uint16_t value) { m_savingCountdown = value; }
+  // After a block write the unit stores its memory: the countdown runs
+  // from kSavingCountdownStart to 0 over kSavingMs.
+  static constexpr int kSavingCountdownStart = 5782;
+  static constexpr SimMs kSavingMs = 1500;
+  std::uint16_t SavingCountdown(SimMs nowMs) const;
+
+  // Auto-tuning: while the status frames say "Tuning on" and the engine is
+  // in a tunable state, the unit moves one cell of injection map 1 (image
+  // words from byte 750, 10 rows x 15 columns) every kTuneEveryMs and
+  // reports its block changed until the PC reads it.
+  static constexpr SimMs kTuneEveryMs = 3000;
+  static constexpr std::size_t kTunedMapBase = 750;
+  int TuningSteps() const { return m_tuningSteps; }
 
   // The live frame the unit would send at nowMs.
   Frame LiveFrame(SimMs nowMs) const;
@@ -168,6 +182,7 @@ class CUnitSim {
  private:
   void HandleFrame(const Frame& frame, SimMs nowMs);
   std::optional<Frame> Answer(const Frame& frame, SimMs nowMs);
+  void Tune(SimMs nowMs);
   void QueueReply(Frame reply, SimMs nowMs);
   void LogLine(SimMs nowMs, std::string_view tag, const std::uint8_t* data, std::size_t size);
 
@@ -186,6 +201,10 @@ class CUnitSim {
   std::uint16_t m_programmings;
   std::uint16_t m_changedBlocks = 0;
   std::uint16_t m_savingCountdown = 0;
+  std::optional<SimMs> m_savingSinceMs;
+  SimMs m_lastTuneMs = 0;
+  int m_tuningSteps = 0;
+  int m_lastTuneDirection = 0;
   bool m_silent = false;
   bool m_silentAfterFired = false;
 

@@ -1,6 +1,8 @@
 #include "shell/view/TFormHlav.h"
 
 #include <QActionGroup>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -59,6 +61,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
 
   BuildMenus();
   BuildControls();
+  ShowUnitTexts();
 
   auto& core = *m_core;
   core.portIndex = 1;
@@ -99,6 +102,10 @@ void TFormHlav::BuildMenus() {
   m_menuCom->setObjectName("MenuCom");
   BuildPortMenu();
 
+  QMenu* device = bar->addMenu(QString());
+  device->setObjectName("MenuDevice");
+  BuildDeviceMenu(*device);
+
   QMenu* language = bar->addMenu(QString());
   language->setObjectName("MenuLanguage");
   auto* languageGroup = new QActionGroup(language);
@@ -127,6 +134,32 @@ void TFormHlav::BuildPortMenu() {
   }
 }
 
+// The link commands: menu items with their keys, and the tool bar buttons
+// that repeat them.
+namespace {
+struct LinkCommand {
+  const char* menuName;
+  const char* buttonName;
+  Qt::Key key;
+  void (TFormHlav::*handler)();
+  int buttonLeft;
+};
+constexpr LinkCommand kLinkCommands[] = {
+    {"MenuRead", "ButtonRead", Qt::Key_F7, &TFormHlav::MenuReadClick, 8},
+    {"MenuVerify", "ButtonVerify", Qt::Key_F8, &TFormHlav::MenuVerifyClick, 88},
+    {"MenuProgram", "ButtonProgram", Qt::Key_F9, &TFormHlav::MenuProgramClick, 168},
+};
+}  // namespace
+
+void TFormHlav::BuildDeviceMenu(QMenu& menu) {
+  for (const auto& c : kLinkCommands) {
+    QAction* a = menu.addAction(QString());
+    a->setObjectName(c.menuName);
+    a->setShortcut(QKeySequence(c.key));
+    connect(a, &QAction::triggered, this, c.handler);
+  }
+}
+
 void TFormHlav::BuildControls() {
   auto* central = new QWidget(this);
   central->setObjectName("Panel1");
@@ -135,6 +168,17 @@ void TFormHlav::BuildControls() {
   auto* toolBar = new QGroupBox(central);
   toolBar->setObjectName("GroupBoxToolBar");
   toolBar->setGeometry(0, 0, Px(kDesignWidth), Px(kToolBarHeight));
+
+  for (const auto& c : kLinkCommands) {
+    auto* button = new QPushButton(toolBar);
+    button->setObjectName(c.buttonName);
+    button->setGeometry(Px(c.buttonLeft), Px(8), Px(75), Px(25));
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QPushButton::clicked, this, c.handler);
+  }
+  auto* progHned = new QCheckBox(toolBar);
+  progHned->setObjectName("CheckBoxProgHned");
+  progHned->setGeometry(Px(255), Px(12), Px(205), Px(17));
 
   m_labelHlaseni = new QLabel(toolBar);
   m_labelHlaseni->setObjectName("LabelHlaseni");
@@ -175,6 +219,14 @@ void TFormHlav::BuildControls() {
   }
   BuildMonitorPage(*m_pageControl1->widget(kPageMonitor), m_scale);
 
+  // The unit's identity on the Bike page.
+  QWidget* bike = m_pageControl1->widget(0);
+  for (int i = 0; i < 4; ++i) {
+    m_labelVerze[i] = new QLabel(bike);
+    m_labelVerze[i]->setObjectName(QString("LabelVerze%1").arg(i + 1));
+    m_labelVerze[i]->setGeometry(Px(8), Px(8 + 18 * i), Px(i == 3 ? 420 : 200), Px(17));
+  }
+
   statusBar()->setObjectName("StatusBar1");
 }
 
@@ -194,6 +246,9 @@ void TFormHlav::ListenForPortRelease() {
 void TFormHlav::Timer1Timer() { m_core->Tick(); }
 
 void TFormHlav::MenuCom1Click(int itemIndex) { m_core->MenuCom1Click(itemIndex); }
+void TFormHlav::MenuReadClick() { m_core->StartRead(); }
+void TFormHlav::MenuVerifyClick() { m_core->StartVerify(); }
+void TFormHlav::MenuProgramClick() { m_core->StartProgram(); }
 
 void TFormHlav::ApplyLanguage() { ApplyLanguageToWindow(*this, m_core->textSlots, CurrentLanguage()); }
 
@@ -249,3 +304,17 @@ void TFormHlav::ShowMessageBox(const std::string& text) {
 }
 
 void TFormHlav::SetCaption(const std::string& caption) { setWindowTitle(Q(caption)); }
+
+void TFormHlav::ShowUnitTexts() {
+  const std::string* texts[4] = {&m_core->unitText, &m_core->unitDate, &m_core->unitTime, &m_core->bootLine};
+  for (int i = 0; i < 4; ++i) m_labelVerze[i]->setText(Q(*texts[i]));
+}
+
+int TFormHlav::ActivePageIndex() const { return m_pageControl1->currentIndex(); }
+
+// The pages and map sheets are views of the image still to come; until then
+// there is nothing to read, write or reload, and no page shows a map.
+int TFormHlav::ShownMap(int) const { return -1; }
+void TFormHlav::CommitActivePage() {}
+void TFormHlav::WriteAllPages() {}
+void TFormHlav::ReloadMapSheets() {}

@@ -31,12 +31,21 @@ class TFormHlav : public QMainWindow, public IAppView {
   void ApplyLanguage() override;
   void ShowLiveValues() override;
   void RefreshLiveHighlights() override;
+  void ShowUnitTexts() override;
+  int ActivePageIndex() const override;
+  int ShownMap(int page) const override;
+  void CommitActivePage() override;
+  void WriteAllPages() override;
+  void ReloadMapSheets() override;
 
   void MenuEnglishClick();
   void MenuGermanClick();
   void MenuFrenchClick();
   void MenuCzechClick();
   void MenuCom1Click(int itemIndex);
+  void MenuReadClick();
+  void MenuVerifyClick();
+  void MenuProgramClick();
   void Timer1Timer();
 
   // IAppView
@@ -60,6 +69,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   void ListenForPortRelease();
   void BuildMenus();
   void BuildPortMenu();
+  void BuildDeviceMenu(QMenu& menu);
   void BuildControls();
   void SelectLanguage(int language);
   int Px(int designPixels) const;
@@ -75,6 +85,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   QLabel* m_labelSpojeni = nullptr;
   QLabel* m_labelVersion = nullptr;
   QLabel* m_labelCom = nullptr;
+  QLabel* m_labelVerze[4] = {};
   CReleaseListener m_release;
   QSocketNotifier* m_releaseNotifier = nullptr;
 };
