@@ -16,3 +16,13 @@ using ConfigImage = std::array<std::uint8_t, kImageSize>;
 
 // First image byte of block b (1..19).
 constexpr std::size_t BlockOffset(int block) { return kBlockSize * static_cast<std::size_t>(block - 1); }
+
+// Block (1..19) that holds image byte `offset`.
+constexpr int BlockOfOffset(std::size_t offset) { return static_cast<int>(offset / kBlockSize) + 1; }
+
+// Image bytes of block b (1..19), both ends inclusive.
+struct ByteRange {
+  std::size_t first;
+  std::size_t last;
+};
+constexpr ByteRange BytesOfBlock(int block) { return {BlockOffset(block), BlockOffset(block) + kBlockSize - 1}; }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "image/FieldCatalogue.h"
+
 std::uint8_t FrameCheckByte(std::span<const std::uint8_t> frame) {
   std::uint8_t x = 0xFF;
   for (std::size_t i = 0; i < kCheckByteIndex && i < frame.size(); ++i) x ^= frame[i];
@@ -36,19 +38,17 @@ Frame BuildBlockFrame(std::uint8_t command, const ConfigImage& image, bool zeroP
 }
 
 namespace {
-// Image bytes of the tuning set-up copied into the status frame: frame byte,
-// image offset, count.
+// Tuning fields of the image carried by the status frame, by frame byte.
 struct TuningCopy {
   std::size_t frameByte;
-  std::size_t imageByte;
-  std::size_t count;
+  FieldId field;
 };
 constexpr TuningCopy kTuningCopies[] = {
-    {2, 340, 1},   // tuning mode
-    {6, 344, 5},   // AFR, speed, throttle/IAP tolerances, revolutions per step, step
-    {12, 350, 1},  // tuned channel
-    {13, 351, 1},  // maximum acceleration correction
-    {14, 378, 6},  // AFR min/max, throttle min, speed min, temperature min/max
+    {2, FieldId::kTuningMode},         {6, FieldId::kTuningAfrTolerance}, {7, FieldId::kTuningRpmTolerance},
+    {8, FieldId::kTuningTpsTolerance}, {9, FieldId::kTuningRevsPerStep},  {10, FieldId::kTuningStep},
+    {12, FieldId::kTuningChannel},     {13, FieldId::kTuningMaxAcc},      {14, FieldId::kTuningAfrMin},
+    {15, FieldId::kTuningAfrMax},      {16, FieldId::kTuningTpsMin},      {17, FieldId::kTuningRpmMin},
+    {18, FieldId::kTuningTempMin},     {19, FieldId::kTuningTempMax},
 };
 }  // namespace
 
@@ -57,9 +57,7 @@ Frame BuildStatusFrame(const ConfigImage& image, const StatusFrameInputs& in) {
   f[0] = kCmdStatus;
   f[1] = in.tuningOn ? 1 : 0;
   f[3] = in.tachoLambdaItem;
-  for (const auto& c : kTuningCopies)
-    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(c.imageByte), c.count,
-                f.begin() + static_cast<std::ptrdiff_t>(c.frameByte));
+  for (const auto& c : kTuningCopies) f[c.frameByte] = image[ElementOffset(c.field)];
   std::copy(in.oneShot.begin(), in.oneShot.end(), f.begin() + 20);
   SealFrame(f);
   return f;
