@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "files/Codepage.h"
+#include "image/Normalise.h"
 #include "link/ReleaseChannel.h"
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
@@ -304,9 +305,15 @@ int CAppCore::LowestDirtyBlock() const {
   return it == dirtyBlocks.end() ? -1 : int(it - dirtyBlocks.begin());
 }
 
-// Seams: the image module normalises and reloads the parameter set, the
-// edit history records the image. Until they exist the image stays as is.
-void CAppCore::NormaliseAndLoad() {}
+void CAppCore::NormaliseAndLoad() {
+  int language = CurrentLanguage();
+  NormaliseImage(image, {&language, &portIndex, &autoPortIndex});
+  SetCurrentLanguage(language);
+  LoadParameterSet(image, params);
+}
+
+// Seam: the edit history records the image, marks the blocks that differ
+// from its last snapshot dirty and clears imageMatchesUnit.
 void CAppCore::RecordHistory() {}
 
 // ---------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include "core/AppView.h"
 #include "image/ConfigImage.h"
+#include "image/ParamSet.h"
 #include "link/Frame.h"
 #include "link/LiveValues.h"
 #include "link/SerialPort.h"
@@ -94,8 +95,13 @@ class CAppCore {
   bool NoConnectionShown() const { return m_noConnectionShown; }
   ISerialPort& Port() { return *m_port; }
 
+  // Normalises the image (bringing the port and language settings into
+  // range on the way) and loads the parameter set from it.
+  void NormaliseAndLoad();
+
   CTextSlots textSlots;
   ConfigImage image{};
+  CParamSet params;
   CLiveValues live;
 
   std::array<std::uint8_t, kPayloadSize> unitInfo{};
@@ -147,8 +153,7 @@ class CAppCore {
   void CopyUnitInfo(std::span<const std::uint8_t> payload);
   void SetFileNameAndCaption(std::string name);
 
-  // Seams filled by the image and history subsystems.
-  void NormaliseAndLoad();
+  // Seam filled by the edit history.
   void RecordHistory();
 
   void StepConversation();

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "core/AppCore.h"
+#include "image/Normalise.h"
 #include "link/PosixSerialPort.h"
 #include "support/PtyUnit.h"
 #include "support/RecordingView.h"
@@ -30,10 +31,12 @@ CUnitSim UnitWith(const ConfigImage& image, SimFaults faults = {}) {
   return CUnitSim(config);
 }
 
+// A random image as the program would hold it: normalised.
 ConfigImage RandomImage(unsigned seed) {
   std::mt19937 rng(seed);
   ConfigImage image;
   for (auto& b : image) b = static_cast<std::uint8_t>(rng());
+  NormaliseImage(image);
   return image;
 }
 

@@ -71,6 +71,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   SetCurrentLanguage(LanguageFromCommandLine(LanguageFromSettings(CurrentLanguage()), args));
   core.silenceTicks = kInitialSilenceTicks;
 
+  core.NormaliseAndLoad();
   ApplyLanguage();
   core.silentOpen = false;
   core.OpenPort();
