@@ -383,6 +383,12 @@ constexpr NamedText kControlCaptions[] = {
     {"LabelLambdaBar3", {0, {"Ending", "Ende", "Fin", "Konec"}}},
     {"CheckBoxExtMonitor",
      {0, {"Detailed representation", "Detaillierte Darstellung", "Affichage détaillé", "Podrobné zobrazení"}}},
+    {"GroupBoxMonEngine", {0, {"Engine", "Motor", "Moteur", "Motor"}}},
+    {"GroupBoxMonServo", {0, {"Servos", "Servos", "Servos", "Serva"}}},
+    {"GroupBoxMonOutput", {0, {"Outputs", "Ausgänge", "Sorties", "Výstupy"}}},
+    {"GroupBoxMonState",
+     {0, {"Limiters and pick-ups", "Begrenzer und Geber", "Limiteurs et capteurs", "Omezovače a snímače"}}},
+    {"GroupBoxMonUnit", {0, {"Ignition unit", "Zündgerät", "Boîtier d'allumage", "Zapalovací jednotka"}}},
     // Test
     {"TabSheet_Test", {0, {"Test", "Test", "Test", "Test"}}},
     {"ButtonTestJet1A", {0, {"Injector 1A", "Einspritzdüse 1A", "Injecteur 1A", "Vstřikovač 1A"}}},
