@@ -147,8 +147,8 @@ struct LinkCommand {
 };
 constexpr LinkCommand kLinkCommands[] = {
     {"MenuRead", "ButtonRead", Qt::Key_F7, &TFormHlav::MenuReadClick, 8},
-    {"MenuVerify", "ButtonVerify", Qt::Key_F8, &TFormHlav::MenuVerifyClick, 88},
-    {"MenuProgram", "ButtonProgram", Qt::Key_F9, &TFormHlav::MenuProgramClick, 168},
+    {"MenuVerify", "ButtonVerify", Qt::Key_F8, &TFormHlav::MenuVerifyClick, 102},
+    {"MenuProgram", "ButtonProgram", Qt::Key_F9, &TFormHlav::MenuProgramClick, 196},
 };
 }  // namespace
 
@@ -173,22 +173,22 @@ void TFormHlav::BuildControls() {
   for (const auto& c : kLinkCommands) {
     auto* button = new QPushButton(toolBar);
     button->setObjectName(c.buttonName);
-    button->setGeometry(Px(c.buttonLeft), Px(8), Px(75), Px(25));
+    button->setGeometry(Px(c.buttonLeft), Px(8), Px(90), Px(25));
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QPushButton::clicked, this, c.handler);
   }
   auto* progHned = new QCheckBox(toolBar);
   progHned->setObjectName("CheckBoxProgHned");
-  progHned->setGeometry(Px(255), Px(12), Px(205), Px(17));
+  progHned->setGeometry(Px(296), Px(12), Px(210), Px(17));
 
   m_labelHlaseni = new QLabel(toolBar);
   m_labelHlaseni->setObjectName("LabelHlaseni");
-  m_labelHlaseni->setGeometry(Px(470), Px(12), Px(300), Px(19));
+  m_labelHlaseni->setGeometry(Px(512), Px(12), Px(270), Px(19));
   m_labelHlaseni->setAutoFillBackground(true);
 
   m_gaugeProgram = new QProgressBar(toolBar);
   m_gaugeProgram->setObjectName("CGaugeProgram");
-  m_gaugeProgram->setGeometry(Px(780), Px(12), Px(200), Px(19));
+  m_gaugeProgram->setGeometry(Px(788), Px(12), Px(192), Px(19));
   m_gaugeProgram->setTextVisible(false);
 
   m_labelSpojeni = new QLabel(toolBar);
