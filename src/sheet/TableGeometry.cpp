@@ -1,0 +1,46 @@
+#include "sheet/TableGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace table {
+
+int TopMargin(int sheetCount, std::uint32_t options, int barTop) {
+  int t = kLeftMargin;
+  if (sheetCount >= 2 || (options & kOptionTitleLine)) t = std::max(t, barTop + 20);
+  if (options & kOptionButtonBar) t = std::max(t, barTop + 31);
+  return t;
+}
+
+TableGeometry ComputeTableGeometry(int width, int height, int top, double ppi, const CSheet& sheet) {
+  TableGeometry g;
+  g.top = top;
+  g.rowHeaderWidth = static_cast<int>(kRowHeaderWidth96 * ppi / 96);
+  g.gap = static_cast<int>(kHeaderGap96 * ppi / 96);
+  g.headerHeight = (height - top - g.gap - kBottomMargin) / 11;
+  g.cellsLeft = kLeftMargin + g.rowHeaderWidth + g.gap;
+  g.cellsTop = top + g.headerHeight + g.gap;
+  g.columnWidth = static_cast<double>(width - g.cellsLeft - kRightMargin) / kColumnBudget;
+  g.rowHeight = static_cast<double>(height - top - g.headerHeight - g.gap - kBottomMargin) / kRowBudget;
+  g.visibleColumns = sheet.xAxis.collapsed ? 1 : std::min(kColumnBudget, sheet.xAxis.count);
+  g.visibleRows = sheet.yAxis.collapsed ? 1 : std::min(kRowBudget, sheet.yAxis.count);
+  g.horizontalBar = g.visibleColumns == kColumnBudget && sheet.xAxis.count > kColumnBudget;
+  g.verticalBar = g.visibleRows == kRowBudget && sheet.yAxis.count > kRowBudget;
+  return g;
+}
+
+int ClampFirstVisible(int first, int count, int visible) { return std::clamp(first, 0, std::max(0, count - visible)); }
+
+int ScrollToShow(int first, int index, int count, int visible) {
+  if (index < first) first = index;
+  if (index >= first + visible) first = index - visible + 1;
+  return ClampFirstVisible(first, count, visible);
+}
+
+int InsertPosition(int mouse, int cellsOrigin, double cellSize, int firstVisible, int count) {
+  if (cellSize <= 0) return std::clamp(firstVisible, 0, count);
+  const int k = static_cast<int>(std::trunc((mouse - cellsOrigin + cellSize / 2) / cellSize)) + firstVisible;
+  return std::clamp(k, 0, count);
+}
+
+}  // namespace table
