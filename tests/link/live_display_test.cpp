@@ -8,6 +8,7 @@
 #include "link/LiveValues.h"
 #include "shell/Lang.h"
 #include "shell/TextSlots.h"
+#include "support/LiveFrames.h"
 
 namespace {
 
@@ -21,23 +22,8 @@ constexpr TColor kFuchsia = 0x00FF00FF;
 constexpr TColor kAqua = 0x00FFFF00;
 constexpr TColor kWhite = 0x00FFFFFF;
 
-void PutWord(Frame& f, std::size_t at, int value) {
-  f[at] = static_cast<std::uint8_t>(value & 0xFF);
-  f[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
-
-// A unit at rest, version 83, both temperature sensors working, no input active.
-Frame QuietFrame() {
-  Frame f{};
-  f[0] = 0xB0;
-  f[1] = 0x55;  // inputs are inverted: set means idle
-  f[2] = 0x01 | 0xC0;
-  f[23] = 180;
-  f[24] = 125;
-  f[150] = 83;
-  PutWord(f, 64, 13000);
-  return f;
-}
+using testsupport::PutWord;
+using testsupport::QuietFrame;
 
 class LiveDisplayTest : public ::testing::Test {
  protected:

@@ -13,25 +13,13 @@
 #include "shell/Lang.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
+#include "support/LiveFrames.h"
 
 namespace {
 
-void PutWord(Frame& f, std::size_t at, int value) {
-  f[at] = static_cast<std::uint8_t>(value & 0xFF);
-  f[at + 1] = static_cast<std::uint8_t>((value >> 8) & 0xFF);
-}
+using testsupport::PutWord;
 
-Frame QuietFrame() {
-  Frame f{};
-  f[0] = 0xB0;
-  f[1] = 0x55;
-  f[2] = 0xC1;
-  f[23] = 180;
-  f[24] = 125;
-  f[150] = 83;
-  PutWord(f, 64, 12600);
-  return f;
-}
+Frame QuietFrame() { return testsupport::QuietFrame(12600); }
 
 QColor Background(const QWidget* w) {
   return w->autoFillBackground() ? w->palette().color(QPalette::Window) : QColor();
