@@ -18,6 +18,7 @@ int CAppCore::ComNumber() const { return (portIndex == kAutoPortIndex ? autoPort
 
 void CAppCore::Tick() {
   ++tickCount;
+  m_view.TickSheets();
   ReadPort();
   StepConversation();
 

@@ -49,4 +49,6 @@ class IAppView {
   // Reloads the advance and injection maps into their sheets after the
   // unit changed them.
   virtual void ReloadMapSheets() = 0;
+  // Hands the live point to every sheet control and runs its SheetTick.
+  virtual void TickSheets() = 0;
 };

@@ -141,13 +141,14 @@ std::string AxisValueText(const CAxe& axis, std::int32_t raw) {
   return text;
 }
 
-std::string CSheet::EntryText(SheetEntry e) const {
+std::string CSheet::EntryText(SheetEntry e) const { return EntryText(e, ValueOf(e)); }
+
+std::string CSheet::EntryText(SheetEntry e, std::int32_t v) const {
   if (e.IsCell()) {
-    if (ShowsPercent()) return FormatShownValue(Cell(e.x, e.y), 1.0);
-    return AxisValueText(dataAxis, Cell(e.x, e.y));
+    if (ShowsPercent()) return FormatShownValue(v, 1.0);
+    return AxisValueText(dataAxis, v);
   }
   const CAxe& axis = e.IsXPoint() ? xAxis : yAxis;
-  const std::int32_t v = ValueOf(e);
   if (axis.namedValues) return std::string(LookupTextById(kSheetTextGroup, v));
   return AxisValueText(axis, v);
 }

@@ -236,6 +236,8 @@ struct CSheet {
   // Texts of an entry: as shown (unit, named values, percent) and as put into
   // the cell editor (no unit, no grouping needed to parse back).
   std::string EntryText(SheetEntry e) const;
+  // The shown text the entry would have with the raw value `raw`.
+  std::string EntryText(SheetEntry e, std::int32_t raw) const;
   std::string EntryEditText(SheetEntry e) const;
   // Parses typed text into the entry; percent cells take the number as is.
   bool ParseInto(SheetEntry e, std::string_view text);

@@ -552,6 +552,9 @@ constexpr RadioGroupText kRadioGroupItems[] = {
 };
 
 constexpr const char* kLanguageNeutralControls[] = {
+    // The Tools menu's step items read "+" and "-" in every language
+    "MenuPlus",
+    "MenuMinus",
     // Messages and unit data
     "LabelHlaseni",
     "LabelVersion",

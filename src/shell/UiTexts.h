@@ -44,6 +44,9 @@ extern const CLngStr kExternalMonitorCaption;
 // Texts that are the same in every language.
 inline constexpr const char* kPortMenuItemPrefix = "Com ";  // "Com 1" .. "Com 20"
 inline constexpr const char* kPortMenuAuto = "Com Auto";
+// The Tools menu's step items.
+inline constexpr const char* kMenuPlusCaption = "+";
+inline constexpr const char* kMenuMinusCaption = "-";
 
 // The Language menu's items, in language-index order.
 inline constexpr const char* kLanguageMenuItems[kLanguageCount] = {"MenuEnglish", "MenuGerman", "MenuFrench",

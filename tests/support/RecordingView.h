@@ -28,6 +28,7 @@ class RecordingView : public IAppView {
   int pagesCommitted = 0;
   int pagesWritten = 0;
   int sheetsReloaded = 0;
+  int sheetTicks = 0;
 
   void SetMessageText(const std::string& t) override { messageText = t; }
   void SetMessageColour(TColor c) override { messageColour = c; }
@@ -52,4 +53,5 @@ class RecordingView : public IAppView {
   void CommitActivePage() override { ++pagesCommitted; }
   void WriteAllPages() override { ++pagesWritten; }
   void ReloadMapSheets() override { ++sheetsReloaded; }
+  void TickSheets() override { ++sheetTicks; }
 };

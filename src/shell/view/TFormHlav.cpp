@@ -4,7 +4,9 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QCloseEvent>
+#include <QApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -20,6 +22,7 @@
 #include "shell/view/Colour.h"
 #include "shell/view/LanguageView.h"
 #include "link/view/LiveView.h"
+#include "sheet/view/TTab.h"
 
 namespace {
 // Design size of the window at 96 dpi.
@@ -45,6 +48,7 @@ TFormHlav::TFormHlav(std::unique_ptr<ISerialPort> port, const std::vector<std::s
 }
 
 TFormHlav::~TFormHlav() {
+  qApp->removeEventFilter(this);
   m_timer1->stop();
   m_core->ClosePort();
 }
@@ -80,6 +84,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   m_labelHlaseni->hide();
   m_gaugeProgram->hide();
   ListenForPortRelease();
+  qApp->installEventFilter(this);
 
   m_timer1 = new QTimer(this);
   m_timer1->setObjectName("Timer1");
@@ -106,6 +111,10 @@ void TFormHlav::BuildMenus() {
   QMenu* device = bar->addMenu(QString());
   device->setObjectName("MenuDevice");
   BuildDeviceMenu(*device);
+
+  QMenu* tools = bar->addMenu(QString());
+  tools->setObjectName("MenuTools");
+  BuildToolsMenu(*tools);
 
   QMenu* language = bar->addMenu(QString());
   language->setObjectName("MenuLanguage");
@@ -159,6 +168,18 @@ void TFormHlav::BuildDeviceMenu(QMenu& menu) {
     a->setShortcut(QKeySequence(c.key));
     connect(a, &QAction::triggered, this, c.handler);
   }
+}
+
+void TFormHlav::BuildToolsMenu(QMenu& menu) {
+  QAction* plus = menu.addAction(QString::fromUtf8(kMenuPlusCaption));
+  plus->setObjectName("MenuPlus");
+  connect(plus, &QAction::triggered, this, &TFormHlav::MenuPlusClick);
+  QAction* minus = menu.addAction(QString::fromUtf8(kMenuMinusCaption));
+  minus->setObjectName("MenuMinus");
+  connect(minus, &QAction::triggered, this, &TFormHlav::MenuMinusClick);
+  QAction* interpolate = menu.addAction(QString());
+  interpolate->setObjectName("MenuInterpol");
+  connect(interpolate, &QAction::triggered, this, &TFormHlav::MenuInterpolClick);
 }
 
 void TFormHlav::BuildControls() {
@@ -319,3 +340,81 @@ int TFormHlav::ShownMap(int) const { return -1; }
 void TFormHlav::CommitActivePage() {}
 void TFormHlav::WriteAllPages() {}
 void TFormHlav::ReloadMapSheets() {}
+
+// --- Sheet controls ------------------------------------------------------------
+
+TTab* TFormHlav::CreateSheetControl(int width, int height, std::uint32_t options, QWidget* page) {
+  if (m_sheetControls.Full()) return nullptr;
+  auto* control = new TTab(options, page);
+  control->setGeometry(0, 0, width, height);
+  control->setFocusPolicy(Qt::StrongFocus);
+  CTabModel& model = control->Model();
+  model.SetOwnerFields(&m_sheetControls.fields);
+  model.SetOnError([this](std::string_view text, std::string_view caption) {
+    auto* box = new QMessageBox(QMessageBox::Critical, QString::fromUtf8(caption.data(), qsizetype(caption.size())),
+                                QString::fromUtf8(text.data(), qsizetype(text.size())), QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+  });
+  model.SetOnSheetChanged([this, control](CTabModel&) { OnSheetChanged(*control); });
+  m_sheetControls.Add(control);
+  return control;
+}
+
+// The map catalogue copies the changed sheet into the image here once the
+// map pages exist.
+void TFormHlav::OnSheetChanged(TTab&) {}
+
+// The live operating point (engine speed, throttle, pressure, temperatures)
+// is pushed here before each SheetTick once the live-point mapping exists.
+void TFormHlav::PushLivePoint(TTab&) {}
+
+void TFormHlav::TickSheets() {
+  for (int i = 0; i < m_sheetControls.Count(); ++i) PushLivePoint(static_cast<TTab&>(*m_sheetControls.At(i)));
+  m_sheetControls.TickAll();
+}
+
+TTab* TFormHlav::FocusedSheetControl() const { return static_cast<TTab*>(m_sheetControls.Focused()); }
+
+void TFormHlav::MenuPlusClick() {
+  if (TTab* t = FocusedSheetControl()) t->StepCommand(1);
+}
+void TFormHlav::MenuMinusClick() {
+  if (TTab* t = FocusedSheetControl()) t->StepCommand(-1);
+}
+void TFormHlav::MenuInterpolClick() {
+  if (TTab* t = FocusedSheetControl()) t->InterpolateCommand();
+}
+
+bool TFormHlav::ShortCut(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+  switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+      break;
+    default:
+      return false;
+  }
+  TTab* t = FocusedSheetControl();
+  return t && t->KeyDown(key, modifiers, text);
+}
+
+// Keys that reach the focused sheet control itself are its own business; a
+// navigation key sent anywhere else in this window is routed to it first.
+bool TFormHlav::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (!widget || widget->window() != this) return false;
+  TTab* focused = FocusedSheetControl();
+  if (!focused || widget == focused) return false;
+  auto* k = static_cast<QKeyEvent*>(event);
+  if (!ShortCut(k->key(), k->modifiers(), k->text())) return false;
+  k->accept();
+  return true;
+}

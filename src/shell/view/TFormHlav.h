@@ -6,6 +6,7 @@
 #include "core/AppCore.h"
 #include "core/AppView.h"
 #include "link/ReleaseChannel.h"
+#include "sheet/SheetControls.h"
 
 class QLabel;
 class QMenu;
@@ -14,6 +15,8 @@ class QTabWidget;
 class QTimer;
 class QActionGroup;
 class QSocketNotifier;
+class QKeyEvent;
+class TTab;
 
 // The main window: shows what the core holds and forwards the timer, the
 // user's commands and the port-release requests to it.
@@ -37,6 +40,15 @@ class TFormHlav : public QMainWindow, public IAppView {
   void CommitActivePage() override;
   void WriteAllPages() override;
   void ReloadMapSheets() override;
+  void TickSheets() override;
+
+  // A sheet control on `page`, registered with the window; none when the
+  // window already has its 20.
+  TTab* CreateSheetControl(int width, int height, std::uint32_t options, QWidget* page);
+  CSheetControls& SheetControls() { return m_sheetControls; }
+  // Routes Tab, Enter, Space and the arrows to the sheet control that has
+  // the focus; true when that control used the key.
+  bool ShortCut(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
   void MenuEnglishClick();
   void MenuGermanClick();
@@ -47,6 +59,9 @@ class TFormHlav : public QMainWindow, public IAppView {
   void MenuVerifyClick();
   void MenuProgramClick();
   void Timer1Timer();
+  void MenuPlusClick();
+  void MenuMinusClick();
+  void MenuInterpolClick();
 
   // IAppView
   void SetMessageText(const std::string& text) override;
@@ -63,6 +78,7 @@ class TFormHlav : public QMainWindow, public IAppView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void FormCreate(const std::vector<std::string>& args);
@@ -70,6 +86,10 @@ class TFormHlav : public QMainWindow, public IAppView {
   void BuildMenus();
   void BuildPortMenu();
   void BuildDeviceMenu(QMenu& menu);
+  void BuildToolsMenu(QMenu& menu);
+  void OnSheetChanged(TTab& control);
+  void PushLivePoint(TTab& control);
+  TTab* FocusedSheetControl() const;
   void BuildControls();
   void SelectLanguage(int language);
   int Px(int designPixels) const;
@@ -88,4 +108,5 @@ class TFormHlav : public QMainWindow, public IAppView {
   QLabel* m_labelVerze[4] = {};
   CReleaseListener m_release;
   QSocketNotifier* m_releaseNotifier = nullptr;
+  CSheetControls m_sheetControls;
 };

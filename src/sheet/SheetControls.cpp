@@ -1,0 +1,23 @@
+#include "sheet/SheetControls.h"
+
+bool CSheetControls::Add(ISheetControl* control) {
+  if (!control || Full()) return false;
+  m_controls[static_cast<std::size_t>(m_count++)] = control;
+  // A new control must see the owner's markers, and so must the others.
+  fields.sheetControlsFlag |= 1;
+  return true;
+}
+
+ISheetControl* CSheetControls::Focused() const {
+  for (int i = 0; i < m_count; ++i)
+    if (m_controls[static_cast<std::size_t>(i)]->HasInputFocus()) return m_controls[static_cast<std::size_t>(i)];
+  return nullptr;
+}
+
+void CSheetControls::TickAll() {
+  if (fields.sheetControlsFlag & 1) {
+    fields.sheetControlsFlag &= ~1;
+    for (int i = 0; i < m_count; ++i) m_controls[static_cast<std::size_t>(i)]->Model().TakeMarkerValues();
+  }
+  for (int i = 0; i < m_count; ++i) m_controls[static_cast<std::size_t>(i)]->SheetTick();
+}

@@ -1,0 +1,203 @@
+#pragma once
+
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sheet/SheetControls.h"
+#include "sheet/TabModel.h"
+#include "sheet/TableGeometry.h"
+
+// The map editor control: owns the sheets (through CTabModel), paints the
+// active one as a table into its own bitmap and turns mouse, keys and the
+// main tick into model calls. An axis background, when set, is a const QPixmap*.
+class TTab : public QWidget, public ISheetControl {
+  Q_OBJECT
+
+ public:
+  // Regions of the table a point can fall in.
+  enum class Region {
+    kNone,
+    kXHeader,
+    kColumnStrip,
+    kYHeader,
+    kRowStrip,
+    kCell,
+    kAllCells,
+    kCorner,
+    kDataLabel,  // the data-label box of a collapsed axis
+    kHorizontalBar,
+    kVerticalBar,
+  };
+  struct Hit {
+    Region region = Region::kNone;
+    SheetEntry entry{-1, -1};
+  };
+
+  // One of the control's own scroll bars. Parts: 1 first arrow, 2 second
+  // arrow, 4 thumb, 8 track before the thumb, 16 track after it.
+  struct ScrollBar {
+    bool vertical = false;
+    bool visible = false;
+    QRect rect;
+    int hovered = 0;
+    int pressed = 0;
+    bool thumbDrag = false;
+    int dragMouse = 0;
+    int dragPosition = 0;
+    int total = 0;
+    int page = 0;
+    int position = 0;
+    std::uint32_t pressTick = 0;
+  };
+
+  explicit TTab(std::uint32_t options, QWidget* parent = nullptr);
+  ~TTab() override;
+
+  // ISheetControl
+  bool HasInputFocus() const override { return hasFocus(); }
+  void SheetTick() override;
+  CTabModel& Model() override { return m_model; }
+  const CTabModel& Model() const { return m_model; }
+
+  // The key handler: the main window routes Tab, Enter, Space and the arrows
+  // here while the control has the focus. True when the key was used.
+  bool KeyDown(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+
+  // Tools of the main window and, later, of the bar and popup menu.
+  bool StepCommand(int a);
+  bool InterpolateCommand();
+
+  // Paints the whole view into the bitmap now (layout included).
+  void RepaintBitmap();
+  const QImage& Bitmap() const { return m_bitmap; }
+
+  // Layout and state, for the owner and for tests.
+  const table::TableGeometry& Geometry() const { return m_geo; }
+  Hit HitTest(QPoint p) const;
+  // Pixel rectangle of an entry (may lie outside the view when scrolled away).
+  QRect EntryRect(SheetEntry e) const;
+  bool EntryVisible(SheetEntry e) const;
+  const ScrollBar& HorizontalBar() const { return m_hBar; }
+  const ScrollBar& VerticalBar() const { return m_vBar; }
+  QRect SideGraphArea() const { return m_sideGraph; }
+  bool Editing() const { return m_edit.active; }
+  SheetEntry EditedEntry() const { return m_edit.entry; }
+  QString EditorText() const { return QString::fromStdString(m_edit.text); }
+  int EditorCaret() const { return m_edit.caret; }
+  bool SpinnerVisible() const { return m_spin.visible; }
+  QRect SpinnerRect(int half) const { return half == 1 ? m_spin.up : m_spin.down; }
+  SheetEntry SpinnerEntry() const { return m_spin.entry; }
+  int RepaintCount() const { return m_repaints; }
+
+ protected:
+  bool event(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+
+ private:
+  struct Editor {
+    bool active = false;
+    SheetEntry entry{-1, -1};
+    std::string text;
+    int caret = 0;
+    int selStart = 0;
+    int selEnd = 0;
+    std::array<int, kEditorMaxChars + 1> charX{};  // left edge of each character, then the end
+    int textTop = 0;
+    int textHeight = 0;
+    int blink = 0;
+  };
+  struct Spinner {
+    bool visible = false;
+    SheetEntry entry{-1, -1};
+    QRect up;
+    QRect down;
+    int hovered = 0;  // 1 up, 2 down
+    int pressed = 0;
+    std::uint32_t pressTick = 0;
+    bool repeatStarted = false;
+  };
+  enum class Handle { kNone, kFill, kBorder, kInterpolation };
+
+  // Layout and painting.
+  void Relayout();
+  void Flush();
+  void PaintTable(QPainter& p);
+  void PaintScrollBar(QPainter& p, const ScrollBar& bar);
+  void PaintSelection(QPainter& p, const CSheet& s);
+  void PaintLivePoint(QPainter& p, const CSheet& s);
+  void PaintValues(QPainter& p, const CSheet& s);
+  void PaintSpinner(QPainter& p);
+  int ColumnX(int k) const;
+  int RowY(int j) const;
+  int XIndexOfColumn(int k) const;
+  int YIndexOfRow(int j) const;
+  int ColumnOfX(int x) const;
+  int RowOfY(int y) const;
+  int VisibleColumnAt(int px) const;
+  int VisibleRowAt(int py) const;
+  QRect BoxRect(const SheetRect& r) const;
+  QRect ScrollPartRect(const ScrollBar& bar, int part) const;
+  int ScrollPartAt(const ScrollBar& bar, QPoint p) const;
+  int ThumbLength(const ScrollBar& bar) const;
+  int TrackLength(const ScrollBar& bar) const;
+
+  // Input helpers.
+  SheetEntry DragEntryAt(QPoint p, bool visibleOnly) const;
+  Handle HandleAt(QPoint p) const;
+  void UpdateHover(QPoint p);
+  void PlaceSpinner(SheetEntry e);
+  void HideSpinner();
+  void StartEdit(SheetEntry e, const std::string& text, bool selectAll);
+  void CommitEdit();
+  void CancelEdit();
+  bool EditorKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+  bool TableKey(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+  void EditorInsert(char c);
+  void EditorPlaceCaret(int px);
+  void RevealCursor();
+  void Reveal(SheetEntry e);
+  bool ScrollBy(bool vertical, int delta);
+  void ScrollBarPress(ScrollBar& bar, int part, QPoint p);
+  void ScrollBarRepeat(ScrollBar& bar);
+  void AutoScroll();
+  void EndInteractions();
+  void SpinnerPress(int half);
+
+  CTabModel m_model;
+  QImage m_bitmap;
+  bool m_painting = false;  // a paint is in progress: no nested one
+  int m_repaints = 0;
+  int m_language = -1;
+  Qt::KeyboardModifiers m_modifiers;
+
+  table::TableGeometry m_geo;
+  double m_ppi = 96;
+  bool m_hasTable = false;
+  QRect m_sideGraph;
+  ScrollBar m_hBar;
+  ScrollBar m_vBar;
+
+  Editor m_edit;
+  Spinner m_spin;
+  QPoint m_mouse{-1000, -1000};
+  bool m_mouseDown = false;
+  Handle m_handle = Handle::kNone;
+  QPoint m_fillPress;  // content position at the press (scroll included)
+  int m_autoScrollTicks = 0;
+  std::vector<std::int32_t> m_preview;  // interpolated values while the handle is hovered
+  int m_previewPart = 0;
+};
