@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "sheet/SheetText.h"
 #include "sheet/TabModel.h"
@@ -57,79 +58,56 @@ void CTabModel::ForEachFollower(const CSheet& leader, F&& f) {
   m_active = saved;
 }
 
+namespace {
+// Cell index of point `along` of axis `which` and point `across` of the other axis.
+std::size_t LineIdx(int which, int along, int across) {
+  return which == kPartX ? Idx(along, across) : Idx(across, along);
+}
+int AcrossCount(int which) { return which == kPartX ? kMaxYPoints : kMaxXPoints; }
+}  // namespace
+
 void CTabModel::InsertPrimitive(CSheet& s, int which, int k) {
+  CAxe& a = s.Axis(which);
   // Points moved by position: the elastic memory no longer matches them.
-  s.Axis(which).lastEdited = -3;
-  if (which == kPartX) {
-    CAxe& a = s.xAxis;
-    auto& v = a.values;
-    for (int i = a.count; i > k; --i) v[static_cast<std::size_t>(i)] = v[static_cast<std::size_t>(i - 1)];
-    ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
-      for (int y = 0; y < kMaxYPoints; ++y)
-        for (int i = a.count; i > k; --i) c[Idx(i, y)] = c[Idx(i - 1, y)];
-    });
-    ++a.count;
-    const int p = k == 0 ? k + 1 : k - 1;
-    const bool follows = k + 1 < a.count;
-    const int q = follows ? k + 1 : k - 1;
-    if (follows || v[static_cast<std::size_t>(k)] <= v[static_cast<std::size_t>(k - 1)])
-      v[static_cast<std::size_t>(k)] = Mid(v[static_cast<std::size_t>(p)], v[static_cast<std::size_t>(q)]);
-    ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
-      for (int y = 0; y < kMaxYPoints; ++y) c[Idx(k, y)] = Mid(c[Idx(p, y)], c[Idx(q, y)]);
-    });
-  } else {
-    CAxe& a = s.yAxis;
-    auto& v = a.values;
-    for (int j = a.count; j > k; --j) v[static_cast<std::size_t>(j)] = v[static_cast<std::size_t>(j - 1)];
-    ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
-      for (int j = a.count; j > k; --j)
-        for (int x = 0; x < kMaxXPoints; ++x) c[Idx(x, j)] = c[Idx(x, j - 1)];
-    });
-    ++a.count;
-    const int p = k == 0 ? k + 1 : k - 1;
-    const bool follows = k + 1 < a.count;
-    const int q = follows ? k + 1 : k - 1;
-    if (follows || v[static_cast<std::size_t>(k)] <= v[static_cast<std::size_t>(k - 1)])
-      v[static_cast<std::size_t>(k)] = Mid(v[static_cast<std::size_t>(p)], v[static_cast<std::size_t>(q)]);
-    ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
-      for (int x = 0; x < kMaxXPoints; ++x) c[Idx(x, k)] = Mid(c[Idx(x, p)], c[Idx(x, q)]);
-    });
-  }
+  a.lastEdited = -3;
+  auto& v = a.values;
+  const int across = AcrossCount(which);
+  for (int i = a.count; i > k; --i) v[static_cast<std::size_t>(i)] = v[static_cast<std::size_t>(i - 1)];
+  ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
+    for (int b = 0; b < across; ++b)
+      for (int i = a.count; i > k; --i) c[LineIdx(which, i, b)] = c[LineIdx(which, i - 1, b)];
+  });
+  ++a.count;
+  const int p = k == 0 ? k + 1 : k - 1;
+  const bool follows = k + 1 < a.count;
+  const int q = follows ? k + 1 : k - 1;
+  if (follows || v[static_cast<std::size_t>(k)] <= v[static_cast<std::size_t>(k - 1)])
+    v[static_cast<std::size_t>(k)] = Mid(v[static_cast<std::size_t>(p)], v[static_cast<std::size_t>(q)]);
+  ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
+    for (int b = 0; b < across; ++b) c[LineIdx(which, k, b)] = Mid(c[LineIdx(which, p, b)], c[LineIdx(which, q, b)]);
+  });
   s.UpdateFixedIndices();
 }
 
 void CTabModel::DeletePrimitive(CSheet& s, int which, int index) {
-  s.Axis(which).lastEdited = -3;
+  CAxe& a = s.Axis(which);
+  a.lastEdited = -3;
   TSel& sel = s.selection;
-  if (which == kPartX) {
-    CAxe& a = s.xAxis;
-    for (int i = index; i + 1 < a.count; ++i) {
-      a.values[static_cast<std::size_t>(i)] = a.values[static_cast<std::size_t>(i + 1)];
-      sel.xMarks[static_cast<std::size_t>(i)] = sel.xMarks[static_cast<std::size_t>(i + 1)];
-      for (int y = 0; y < kMaxYPoints; ++y) sel.cellMarks[Idx(i, y)] = sel.cellMarks[Idx(i + 1, y)];
-    }
-    ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
-      for (int y = 0; y < kMaxYPoints; ++y)
-        for (int i = index; i + 1 < a.count; ++i) c[Idx(i, y)] = c[Idx(i + 1, y)];
-    });
-    sel.xMarks[static_cast<std::size_t>(a.count - 1)] = 0;
-    for (int y = 0; y < kMaxYPoints; ++y) sel.cellMarks[Idx(a.count - 1, y)] = 0;
-    --a.count;
-  } else {
-    CAxe& a = s.yAxis;
-    for (int j = index; j + 1 < a.count; ++j) {
-      a.values[static_cast<std::size_t>(j)] = a.values[static_cast<std::size_t>(j + 1)];
-      sel.yMarks[static_cast<std::size_t>(j)] = sel.yMarks[static_cast<std::size_t>(j + 1)];
-      for (int x = 0; x < kMaxXPoints; ++x) sel.cellMarks[Idx(x, j)] = sel.cellMarks[Idx(x, j + 1)];
-    }
-    ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
-      for (int j = index; j + 1 < a.count; ++j)
-        for (int x = 0; x < kMaxXPoints; ++x) c[Idx(x, j)] = c[Idx(x, j + 1)];
-    });
-    sel.yMarks[static_cast<std::size_t>(a.count - 1)] = 0;
-    for (int x = 0; x < kMaxXPoints; ++x) sel.cellMarks[Idx(x, a.count - 1)] = 0;
-    --a.count;
+  const std::span<std::uint16_t> marks =
+      which == kPartX ? std::span<std::uint16_t>(sel.xMarks) : std::span<std::uint16_t>(sel.yMarks);
+  const int across = AcrossCount(which);
+  for (int i = index; i + 1 < a.count; ++i) {
+    a.values[static_cast<std::size_t>(i)] = a.values[static_cast<std::size_t>(i + 1)];
+    marks[static_cast<std::size_t>(i)] = marks[static_cast<std::size_t>(i + 1)];
+    for (int b = 0; b < across; ++b) sel.cellMarks[LineIdx(which, i, b)] = sel.cellMarks[LineIdx(which, i + 1, b)];
   }
+  ForCellArrays(s, [&](std::vector<std::int32_t>& c) {
+    for (int b = 0; b < across; ++b)
+      for (int i = index; i + 1 < a.count; ++i) c[LineIdx(which, i, b)] = c[LineIdx(which, i + 1, b)];
+  });
+  marks[static_cast<std::size_t>(a.count - 1)] = 0;
+  for (int b = 0; b < across; ++b) sel.cellMarks[LineIdx(which, a.count - 1, b)] = 0;
+  --a.count;
   s.UpdateFixedIndices();
 }
 
