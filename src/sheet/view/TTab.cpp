@@ -10,6 +10,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "sheet/Selection.h"
 #include "sheet/SheetText.h"
@@ -1181,6 +1182,25 @@ void TTab::EndInteractions() {
 // ---------------------------------------------------------------------------
 // Mouse
 
+// The selection a press starts in a region of the table; none for regions
+// that are not selected by dragging.
+std::optional<SelectionMode> TTab::SelectionModeOf(Region region) {
+  switch (region) {
+    case Region::kCell:
+      return kSelModeCells;
+    case Region::kXHeader:
+      return kSelModeXHeader;
+    case Region::kYHeader:
+      return kSelModeYHeader;
+    case Region::kColumnStrip:
+      return kSelModeColumns;
+    case Region::kRowStrip:
+      return kSelModeRows;
+    default:
+      return std::nullopt;
+  }
+}
+
 void TTab::mousePressEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   const QPoint pt = e->position().toPoint();
@@ -1192,21 +1212,6 @@ void TTab::mousePressEvent(QMouseEvent* e) {
     CommitEdit();
     const Hit hit = HitTest(pt);
     switch (hit.region) {
-      case Region::kCell:
-        ContextSelect(*s, kSelModeCells, hit.entry);
-        break;
-      case Region::kXHeader:
-        ContextSelect(*s, kSelModeXHeader, hit.entry);
-        break;
-      case Region::kYHeader:
-        ContextSelect(*s, kSelModeYHeader, hit.entry);
-        break;
-      case Region::kColumnStrip:
-        ContextSelect(*s, kSelModeColumns, hit.entry);
-        break;
-      case Region::kRowStrip:
-        ContextSelect(*s, kSelModeRows, hit.entry);
-        break;
       case Region::kCorner:
         if (hit.entry.x == 0)
           SelectAllXPoints(*s);
@@ -1218,8 +1223,12 @@ void TTab::mousePressEvent(QMouseEvent* e) {
         SelectAllCells(*s);
         break;
       default:
-        if (s->selection.drag & 1) CompleteSelection(*s);
-        ClearSelection(*s);
+        if (const auto mode = SelectionModeOf(hit.region)) {
+          ContextSelect(*s, *mode, hit.entry);
+        } else {
+          if (s->selection.drag & 1) CompleteSelection(*s);
+          ClearSelection(*s);
+        }
         break;
     }
     // The popup menu of the control frame opens here once it exists.
@@ -1288,22 +1297,8 @@ void TTab::mousePressEvent(QMouseEvent* e) {
     case Region::kVerticalBar:
       ScrollBarPress(m_vBar, ScrollPartAt(m_vBar, pt), pt);
       break;
-    case Region::kCell:
-      BeginSelection(*s, kSelModeCells, hit.entry, shift, ctrl);
-      break;
-    case Region::kXHeader:
-      BeginSelection(*s, kSelModeXHeader, hit.entry, shift, ctrl);
-      break;
-    case Region::kYHeader:
-      BeginSelection(*s, kSelModeYHeader, hit.entry, shift, ctrl);
-      break;
-    case Region::kColumnStrip:
-      BeginSelection(*s, kSelModeColumns, hit.entry, shift, ctrl);
-      break;
-    case Region::kRowStrip:
-      BeginSelection(*s, kSelModeRows, hit.entry, shift, ctrl);
-      break;
-    case Region::kNone:
+    default:
+      if (const auto mode = SelectionModeOf(hit.region)) BeginSelection(*s, *mode, hit.entry, shift, ctrl);
       break;
   }
   HideSpinner();

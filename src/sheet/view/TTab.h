@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,7 @@ class TTab : public QWidget, public ISheetControl {
     kHorizontalBar,
     kVerticalBar,
   };
+  static std::optional<SelectionMode> SelectionModeOf(Region region);
   struct Hit {
     Region region = Region::kNone;
     SheetEntry entry{-1, -1};
