@@ -10,48 +10,52 @@ std::uint16_t Word(std::span<const std::uint8_t> f, std::size_t at) {
 }
 
 bool Bit(std::uint8_t byte, int bit) { return (byte >> bit) & 1; }
+
+// The flag bits of bytes 1 to 5. The unit reports its inputs inverted: an
+// input is active while its bit is clear.
+struct FlagBit {
+  std::size_t byte;
+  int bit;
+  bool CLiveValues::*field;
+  bool inputActiveLow;
+};
+constexpr FlagBit kFlags[] = {
+    {1, 0, &CLiveValues::killSwitchIn, true},
+    {1, 1, &CLiveValues::fallSensorOut, false},
+    {1, 2, &CLiveValues::blockingIn, true},
+    {1, 3, &CLiveValues::blockingOut, false},
+    {1, 4, &CLiveValues::startLimiterIn, true},
+    {1, 5, &CLiveValues::startLimiterOut, false},
+    {1, 6, &CLiveValues::clutchIn, true},
+    {1, 7, &CLiveValues::clutchOut, false},
+    {2, 0, &CLiveValues::tachoLambdaIn, true},
+    {2, 1, &CLiveValues::tachoOutput, false},
+    {2, 2, &CLiveValues::ignitionLimiter, false},
+    {2, 3, &CLiveValues::injectionLimiter, false},
+    {2, 4, &CLiveValues::retardLimiter, false},
+    {2, 6, &CLiveValues::exhaustServoOk, false},
+    {2, 7, &CLiveValues::intakeServoOk, false},
+    {3, 1, &CLiveValues::n2oActive, false},
+    {3, 3, &CLiveValues::advanceIsBase, false},
+    {3, 4, &CLiveValues::coolingOn, false},
+    {3, 5, &CLiveValues::crankPickupSignal, false},
+    {3, 6, &CLiveValues::camPickupSignal, false},
+    {3, 7, &CLiveValues::programmedDataError, false},
+    {4, 0, &CLiveValues::throttleSensorError, false},
+    {4, 1, &CLiveValues::iapSensorError, false},
+    {4, 2, &CLiveValues::apSensorError, false},
+    {4, 3, &CLiveValues::outputTestsLocked, false},
+    {4, 4, &CLiveValues::intakeServoIdle, false},
+    {4, 5, &CLiveValues::pitRetard, false},
+    {4, 6, &CLiveValues::pitNoIgnition, false},
+    {5, 0, &CLiveValues::gasHandleMode, false},
+};
 }  // namespace
 
 void DecodeLiveFrame(std::span<const std::uint8_t> frame, CLiveValues& live) {
   if (frame.size() < kLiveFrameSize) return;
 
-  const std::uint8_t a = frame[1];
-  live.killSwitchIn = !Bit(a, 0);
-  live.fallSensorOut = Bit(a, 1);
-  live.blockingIn = !Bit(a, 2);
-  live.blockingOut = Bit(a, 3);
-  live.startLimiterIn = !Bit(a, 4);
-  live.startLimiterOut = Bit(a, 5);
-  live.clutchIn = !Bit(a, 6);
-  live.clutchOut = Bit(a, 7);
-
-  const std::uint8_t b = frame[2];
-  live.tachoLambdaIn = !Bit(b, 0);
-  live.tachoOutput = Bit(b, 1);
-  live.ignitionLimiter = Bit(b, 2);
-  live.injectionLimiter = Bit(b, 3);
-  live.retardLimiter = Bit(b, 4);
-  live.exhaustServoOk = Bit(b, 6);
-  live.intakeServoOk = Bit(b, 7);
-
-  const std::uint8_t c = frame[3];
-  live.n2oActive = Bit(c, 1);
-  live.advanceIsBase = Bit(c, 3);
-  live.coolingOn = Bit(c, 4);
-  live.crankPickupSignal = Bit(c, 5);
-  live.camPickupSignal = Bit(c, 6);
-  live.programmedDataError = Bit(c, 7);
-
-  const std::uint8_t d = frame[4];
-  live.throttleSensorError = Bit(d, 0);
-  live.iapSensorError = Bit(d, 1);
-  live.apSensorError = Bit(d, 2);
-  live.outputTestsLocked = Bit(d, 3);
-  live.intakeServoIdle = Bit(d, 4);
-  live.pitRetard = Bit(d, 5);
-  live.pitNoIgnition = Bit(d, 6);
-
-  live.gasHandleMode = Bit(frame[5], 0);
+  for (const auto& f : kFlags) live.*f.field = Bit(frame[f.byte], f.bit) != f.inputActiveLow;
 
   for (std::size_t i = 0; i < 4; ++i) {
     live.advance[i] = static_cast<std::int8_t>(frame[10 + i]);
