@@ -131,6 +131,7 @@ TEST_F(UnitSimProgramTest, RefusesBadStartOptions) {
       {{"--version"}, 2},
       {{"--image", (m_dir / "missing.bin").string()}, 1},
       {{"--image", shortImage.string()}, 1},
+      {{"--blank-image", "--image", shortImage.string()}, 2},
   };
   for (const auto& c : cases) {
     Child child = Spawn(c.args);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "UnitSim.h"
+#include "image/MapStorage.h"
 
 namespace {
 
@@ -85,9 +86,10 @@ TEST(UnitSimReplyTest, WrittenBlockReadsBackAndLeavesNeighboursAlone) {
   CUnitSim sim;
   const Bytes data = Pattern(0x21);
   Send(sim, MakeFrame(0x07, data));
+  const ConfigImage before = DefaultSimImage();
   EXPECT_EQ(PayloadOf(Send(sim, MakeFrame(0x47))), data);
-  EXPECT_EQ(PayloadOf(Send(sim, MakeFrame(0x46))), Bytes(150, 0));
-  EXPECT_EQ(PayloadOf(Send(sim, MakeFrame(0x48))), Bytes(150, 0));
+  EXPECT_EQ(PayloadOf(Send(sim, MakeFrame(0x46))), Bytes(before.begin() + 750, before.begin() + 900));
+  EXPECT_EQ(PayloadOf(Send(sim, MakeFrame(0x48))), Bytes(before.begin() + 1050, before.begin() + 1200));
   EXPECT_TRUE(std::equal(data.begin(), data.end(), sim.Image().begin() + 900));
   EXPECT_EQ(sim.Image()[0], 11);  // bike type untouched
 }
@@ -236,7 +238,7 @@ TEST(UnitSimFaultTest, DroppedReplyStillActsButSilentUnitDoesNot) {
   CUnitSim silent;
   silent.SetSilent(true);
   EXPECT_TRUE(Send(silent, MakeFrame(0x02, Pattern(5))).empty());
-  EXPECT_EQ(silent.Image()[150], 0);
+  EXPECT_EQ(silent.Image(), DefaultSimImage());
   silent.SetSilent(false);
   EXPECT_EQ(Send(silent, MakeFrame(0x42)).size(), kFrame);
 }
@@ -387,6 +389,38 @@ TEST(UnitSimLiveTest, TuningMovesInjectionMapOneAndReportsItsBlock) {
   Bytes off(150, 0);
   for (SimMs t = 60000; t < 120000; t += 330) Send(sim, MakeFrame(0x30, off), t);
   EXPECT_EQ(sim.TuningSteps(), 1) << "no tuning while tuning is off";
+}
+
+// Regression: the tuned cell was taken by 1000 rpm columns, whatever speed
+// points the map's own axis holds.
+TEST(UnitSimLiveTest, TuningStepMovesTheCellUnderTheOperatingPoint) {
+  CUnitSim sim;
+  Bytes tuningOn(150, 0);
+  tuningOn[0] = 1;
+  SimMs t = 0;
+  for (; t < 60000 && sim.TuningSteps() == 0; t += 330) Send(sim, MakeFrame(0x30, tuningOn), t);
+  ASSERT_EQ(sim.TuningSteps(), 1);
+  const EngineState e = EngineAt(t - 330);
+  MapGrid before, after;
+  LoadMap(DefaultSimImage(), MapId::kInjection1, before);
+  LoadMap(sim.Image(), MapId::kInjection1, after);
+  int changed = 0;
+  for (int r = 0; r < before.Rows(); ++r)
+    for (int c = 0; c < before.Columns(); ++c) {
+      if (before.At(r, c) == after.At(r, c)) continue;
+      ++changed;
+      const auto throttle = [&](int row) { return before.rowAxis[std::size_t(row)] * 10; };
+      const auto rpm = [&](int column) { return before.columnAxis[std::size_t(column)] * 100; };
+      EXPECT_LE(throttle(r), e.throttle10);
+      if (r + 1 < before.Rows()) {
+        EXPECT_LT(e.throttle10, throttle(r + 1));
+      }
+      EXPECT_LE(rpm(c), e.rpm);
+      if (c + 1 < before.Columns()) {
+        EXPECT_LT(e.rpm, rpm(c + 1));
+      }
+    }
+  EXPECT_EQ(changed, 1);
 }
 
 }  // namespace

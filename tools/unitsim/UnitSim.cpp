@@ -21,6 +21,8 @@ constexpr int kUpshiftRpm = 9000;
 constexpr int kDownshiftRpm = 3000;
 constexpr int kIdleRpm = 1300;
 constexpr SimMs kCycleMs = 60000;
+// A map's speed axis counts in steps of 100 rpm.
+constexpr int kRpmPerAxisStep = 100;
 
 struct Key {
   double s;
@@ -90,12 +92,6 @@ IdentityRecord BuildIdentityRecord(const UnitIdentity& id, std::uint8_t version,
     boot[23] = 0xA5;
   }
   return r;
-}
-
-ConfigImage DefaultSimImage() {
-  ConfigImage image{};
-  image[0] = 11;
-  return image;
 }
 
 EngineState EngineAt(SimMs sinceStartMs) {
@@ -345,17 +341,18 @@ void CUnitSim::Tune(SimMs nowMs) {
   const EngineState e = EngineAt(std::max<SimMs>(nowMs - m_startMs, 0));
   if (e.rpm < 1500 || e.throttle10 < 20 || nowMs - m_lastTuneMs < kTuneEveryMs) return;
   m_lastTuneMs = nowMs;
-  // The cell under the operating point: columns by 1000 rpm, rows by the
-  // fixed throttle points 0, 2, 5, 10, 20, 30, 40, 60, 80, 100 %.
-  constexpr int kThrottleRows[] = {0, 20, 50, 100, 200, 300, 400, 600, 800, 1000};
+  // The cell under the operating point: the last throttle row and the last
+  // point of the map's own speed axis at or below it.
+  const MapLayout& m = Map(kTunedMap);
+  static_assert(IsWord(Map(kTunedMap).valueWidth), "a tuning step changes both bytes of a word");
   int row = 0;
-  while (row < 9 && e.throttle10 >= kThrottleRows[row + 1]) ++row;
-  const int column = std::clamp(e.rpm / 1000, 0, 14);
-  const std::size_t at = kTunedMapBase + 2 * std::size_t(15 * row + column);
+  while (row + 1 < m.rows && e.throttle10 >= 10 * m.fixedRows[std::size_t(row + 1)]) ++row;
+  int column = 0;
+  while (column + 1 < m.columns && e.rpm >= kRpmPerAxisStep * m_image[m.axisOffset + std::size_t(column + 1)]) ++column;
+  const std::size_t at = MapValueOffset(m, row, column);
   // Rich mixture (AFR below 13.5): less fuel, lean: more.
   m_lastTuneDirection = e.afr10 < 135 ? -1 : 1;
-  const int word = m_image[at] | (m_image[at + 1] << 8);
-  const int tuned = std::clamp(word + m_lastTuneDirection, 0, 0xFFFF);
+  const int tuned = std::clamp(ReadRaw(m_image, at, m.valueWidth) + m_lastTuneDirection, 0, 0xFFFF);
   ChangeOnUnit(at, static_cast<std::uint8_t>(tuned & 0xFF));
   ChangeOnUnit(at + 1, static_cast<std::uint8_t>(tuned >> 8));
   ++m_tuningSteps;

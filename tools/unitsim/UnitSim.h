@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "image/ConfigImage.h"
+#include "image/MapStorage.h"
 #include "link/Frame.h"
 
 using SimMs = std::int64_t;
@@ -59,8 +60,13 @@ struct UnitIdentity {
 std::uint8_t MonthCode(std::string_view abbreviation);
 IdentityRecord BuildIdentityRecord(const UnitIdentity& id, std::uint8_t version, std::uint8_t subversion);
 
-// All zero but the bike type.
+// What the unit holds at power-on (DefaultImage.cpp): a road tune for bike
+// type 11 that the program's normalisation leaves unchanged, so a Read ends
+// with a passing verify.
 ConfigImage DefaultSimImage();
+// All zero but the bike type: an image the program's normalisation changes,
+// so a Read of it ends with a failing verify.
+ConfigImage BlankSimImage();
 
 struct UnitSimConfig {
   ConfigImage image = DefaultSimImage();
@@ -161,11 +167,13 @@ class CUnitSim {
   std::uint16_t SavingCountdown(SimMs nowMs) const;
 
   // Auto-tuning: while the status frames say "Tuning on" and the engine is
-  // in a tunable state, the unit moves one cell of injection map 1 (image
-  // words from byte 750, 10 rows x 15 columns) every kTuneEveryMs and
-  // reports its block changed until the PC reads it.
+  // in a tunable state, the unit moves the cell of injection map 1 under the
+  // operating point by 1 us every kTuneEveryMs and reports its block changed
+  // until the PC reads it. Tuning steps come only with status frames, which
+  // the PC does not send during a Read, Verify or Program run: a run never
+  // sees the map change under it.
   static constexpr SimMs kTuneEveryMs = 3000;
-  static constexpr std::size_t kTunedMapBase = 750;
+  static constexpr MapId kTunedMap = MapId::kInjection1;
   int TuningSteps() const { return m_tuningSteps; }
 
   // The live frame the unit would send at nowMs.

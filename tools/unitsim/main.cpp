@@ -38,6 +38,8 @@ const char kUsage[] =
     "printed is the terminal's path.\n"
     "\n"
     "  --image FILE          starting configuration image (raw, 2850 bytes)\n"
+    "  --blank-image         start from an image all zero but the bike type\n"
+    "                        (default: a road tune that a Read verifies)\n"
     "  --version N           program version reported (default 83)\n"
     "  --subversion N        program subversion reported (default 0)\n"
     "  --drop-every N        lose every N-th reply\n"
@@ -70,6 +72,7 @@ SimMs MonotonicMs() {
 
 struct Options {
   std::optional<std::string> imagePath;
+  bool blankImage = false;
   int version = 83;
   int subversion = 0;
   SimFaults faults;
@@ -110,6 +113,8 @@ Options ParseOptions(int argc, char** argv) {
       o.help = true;
     } else if (name == "--image") {
       o.imagePath = std::string(value());
+    } else if (name == "--blank-image") {
+      o.blankImage = true;
     } else if (name == "--version") {
       o.version = ParseNumber(name, value(), 0, 255);
     } else if (name == "--subversion") {
@@ -134,6 +139,7 @@ Options ParseOptions(int argc, char** argv) {
       throw OptionError{"unknown option '" + std::string(arg) + "'"};
     }
   }
+  if (o.imagePath && o.blankImage) throw OptionError{"--image and --blank-image exclude each other"};
   return o;
 }
 
@@ -217,6 +223,8 @@ int main(int argc, char** argv) {
       return kExitFailure;
     }
     config.image = *image;
+  } else if (opt.blankImage) {
+    config.image = BlankSimImage();
   }
   config.version = static_cast<std::uint8_t>(opt.version);
   config.subversion = static_cast<std::uint8_t>(opt.subversion);
