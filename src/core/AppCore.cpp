@@ -180,7 +180,11 @@ void CAppCore::OpenPort() {
   m_view.SetPortLabel(std::string(kPortLabelPrefix) + "COM" + std::to_string(com), m_port->DeviceName(com));
 
   if (!m_port->Open(com)) {
-    if (!silentOpen && portIndex != kAutoPortIndex) m_view.ShowMessageBox(textSlots[kSlotComOpeningError]);
+    if (!silentOpen && portIndex != kAutoPortIndex) {
+      // The reason goes on a second line: what failed and what to do about it.
+      const std::string reason = OpenFailureText(m_port->LastOpenFailure(), com, CurrentLanguage());
+      m_view.ShowMessageBox(textSlots[kSlotComOpeningError] + (reason.empty() ? "" : "\n" + reason));
+    }
     if (portIndex == kAutoPortIndex) reconnectTicks = 200;
   }
   m_view.CheckPortMenuItem(portIndex);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace {
@@ -26,6 +27,31 @@ std::optional<SerialKey> KeyOf(std::string_view name) {
     return SerialKey{g, std::stoul(std::string(digits))};
   }
   return std::nullopt;
+}
+
+// First line of a sysfs attribute file, trailing blanks dropped; empty when
+// the file is missing.
+std::string Attribute(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  std::string line;
+  std::getline(in, line);
+  const auto end = line.find_last_not_of(" \t\r");
+  return end == std::string::npos ? std::string() : line.substr(0, end + 1);
+}
+
+// "FTDI FT232R USB UART (A50285BI)" from a USB device's directory in sysfs.
+std::string UsbName(const std::filesystem::path& usbDevice) {
+  const std::string maker = Attribute(usbDevice / "manufacturer");
+  const std::string product = Attribute(usbDevice / "product");
+  const std::string serial = Attribute(usbDevice / "serial");
+  std::string name;
+  auto add = [&name](const std::string& part) {
+    if (!part.empty()) name += (name.empty() ? "" : " ") + part;
+  };
+  if (!product.starts_with(maker)) add(maker);  // not "FTDI FTDI USB Serial"
+  add(product);
+  if (!serial.empty()) add("(" + serial + ")");
+  return name;
 }
 
 }  // namespace
@@ -71,4 +97,23 @@ std::string ComDevicePath(int comNumber) {
     if (const char* v = std::getenv(name.c_str())) return std::string(v);
     return std::nullopt;
   });
+}
+
+std::string PortMenuDetail(const std::string& devicePath, const std::string& sysRoot) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  // /dev/serial/by-id/... and VENTRIX_COM<n> may name the device by a link.
+  fs::path device = fs::canonical(devicePath, ec);
+  if (ec) device = devicePath;
+  fs::path dir = fs::canonical(fs::path(sysRoot) / "class" / "tty" / device.filename() / "device", ec);
+  if (ec) return devicePath;
+  // The USB device is two levels above a usb-serial port (ttyUSB: port,
+  // interface, device) and one above a CDC ACM port (ttyACM: interface,
+  // device); it is the directory with the vendor id.
+  for (int up = 0; up < 3; ++up, dir = dir.parent_path()) {
+    if (!fs::exists(dir / "idVendor", ec)) continue;
+    const std::string name = UsbName(dir);
+    return name.empty() ? devicePath : devicePath + " — " + name;
+  }
+  return devicePath;
 }

@@ -34,3 +34,10 @@ std::vector<std::string> ScanSerialDevices(const std::string& devDir = "/dev");
 
 // ComDevicePath over the real /dev and the process environment.
 std::string ComDevicePath(int comNumber);
+
+// What the port menu shows for `devicePath`: the path and, for a USB adapter,
+// its maker, product and serial number from sysfs below `sysRoot`, so that
+// two adapters can be told apart:
+// "/dev/ttyUSB0 — FTDI FT232R USB UART (A50285BI)". The path alone for
+// other devices.
+std::string PortMenuDetail(const std::string& devicePath, const std::string& sysRoot = "/sys");

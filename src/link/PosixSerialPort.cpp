@@ -1,14 +1,22 @@
 #include "link/PosixSerialPort.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
 
 #include "link/PortNames.h"
 
@@ -17,6 +25,95 @@ namespace {
 bool IsGoneErrno(int err) { return err == EIO || err == ENXIO || err == ENODEV || err == EBADF; }
 
 std::string ErrText(int err) { return std::strerror(err); }
+
+OpenFailureKind KindOfOpenErrno(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+    case ENXIO:
+    case ENODEV:
+      return OpenFailureKind::NoDevice;
+    case EACCES:
+    case EPERM:
+      return OpenFailureKind::PermissionDenied;
+    case EBUSY:
+      return OpenFailureKind::Busy;
+    case EISDIR:
+      return OpenFailureKind::NotSerial;
+    default:
+      return OpenFailureKind::Other;
+  }
+}
+
+// The name of the group owning `path` ("dialout"), its number when the
+// group has no name, empty when the path cannot be examined.
+std::string GroupOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  group g{};
+  group* found = nullptr;
+  // A group with many members needs more room than most.
+  for (std::vector<char> buf(4096); buf.size() <= (1u << 20); buf.resize(buf.size() * 2)) {
+    const int err = ::getgrgid_r(st.st_gid, &g, buf.data(), buf.size(), &found);
+    if (err == 0 && found) return found->gr_name;
+    if (err != ERANGE) break;
+  }
+  return std::to_string(st.st_gid);
+}
+
+std::string CommandName(int pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
+  std::string name;
+  std::getline(in, name);
+  return name;
+}
+
+// The process that holds an flock() lock on the file `st` describes. The
+// kernel lists every lock in /proc/locks, readable by all users, as
+// "1: FLOCK  ADVISORY  WRITE <pid> <major>:<minor>:<inode> 0 EOF" with the
+// file system's device in hex; waiters carry "->" and hold nothing.
+int FlockHolderPid(const struct stat& st) {
+  char key[64];
+  std::snprintf(key, sizeof key, "%02x:%02x:%lu", ::major(st.st_dev), ::minor(st.st_dev),
+                static_cast<unsigned long>(st.st_ino));
+  std::ifstream in("/proc/locks");
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    std::string number, type, mode, access, file;
+    int pid = 0;
+    fields >> number >> type >> mode >> access >> pid >> file;
+    if (type == "FLOCK" && file == key && pid > 0) return pid;
+  }
+  return 0;
+}
+
+// Another process with the terminal `rdev` open, found in /proc/*/fd. Only
+// the processes we may look into take part: our own user's, or all of them
+// for root.
+int OpenerPid(dev_t rdev) {
+  namespace fs = std::filesystem;
+  const std::string self = std::to_string(::getpid());
+  std::error_code ec;
+  for (fs::directory_iterator p("/proc", ec), end; !ec && p != end; p.increment(ec)) {
+    const std::string pid = p->path().filename().string();
+    if (pid == self || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code fdEc;
+    for (fs::directory_iterator fd(p->path() / "fd", fdEc), fdEnd; !fdEc && fd != fdEnd; fd.increment(fdEc)) {
+      struct stat st {};
+      if (::stat(fd->path().c_str(), &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == rdev) return std::stoi(pid);
+    }
+  }
+  return 0;
+}
+
+// Who keeps `path` busy: the holder of its lock, else any other process that
+// has it open; 0 when neither can be seen.
+int HolderPid(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return 0;
+  if (const int pid = FlockHolderPid(st)) return pid;
+  return S_ISCHR(st.st_mode) ? OpenerPid(st.st_rdev) : 0;
+}
 
 }  // namespace
 
@@ -27,13 +124,19 @@ bool CPosixSerialPort::Open(int comNumber) {
   const std::string path = ComDevicePath(comNumber);
   if (path.empty()) {
     m_lastError = "COM" + std::to_string(comNumber) + ": no serial device";
+    m_failure = {};
+    m_failure.kind = OpenFailureKind::NoDevice;
     return false;
   }
   return OpenDevice(path);
 }
 
-bool CPosixSerialPort::Fail(const std::string& what, int err) {
+bool CPosixSerialPort::Fail(OpenFailureKind kind, const std::string& what, int err) {
   m_lastError = m_path + ": " + what + ": " + ErrText(err);
+  m_failure = {};
+  m_failure.kind = kind;
+  m_failure.device = m_path;
+  if (kind == OpenFailureKind::Other) m_failure.system = ErrText(err);
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
   m_path.clear();
@@ -43,24 +146,40 @@ bool CPosixSerialPort::Fail(const std::string& what, int err) {
 bool CPosixSerialPort::OpenDevice(const std::string& path) {
   Close();
   m_lastError.clear();
+  m_failure = {};
   m_path = path;
   m_fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (m_fd < 0) return Fail("open", errno);
-  if (!::isatty(m_fd)) return Fail("not a serial device", ENOTTY);
+  if (m_fd < 0) {
+    // EBUSY: the terminal carries TIOCEXCL, and only a process with
+    // CAP_SYS_ADMIN may open it then. Its holder may be alive, or may have
+    // been killed on a terminal that outlives it (a pty whose other side is
+    // still open keeps the flag). Without the privilege nothing here can
+    // tell the two apart or clear the flag, since that needs an open
+    // descriptor; we can only name a process that has the device open.
+    // The flag goes when the terminal's last descriptor closes (a USB
+    // adapter's on its own; a pty's when the program on the other side
+    // ends).
+    const int err = errno;
+    return Fail(KindOfOpenErrno(err), "open", err);
+  }
+  if (!::isatty(m_fd)) return Fail(OpenFailureKind::NotSerial, "not a serial device", ENOTTY);
 
-#ifdef TIOCGEXCL
-  // Root opens through another holder's TIOCEXCL; ask instead of trusting it.
-  int excl = 0;
-  if (::ioctl(m_fd, TIOCGEXCL, &excl) == 0 && excl != 0) return Fail("in use by another program", EBUSY);
-#endif
-  if (::ioctl(m_fd, TIOCEXCL) != 0) return Fail("exclusive mode", errno);
-  // Two programs that both run as root still keep off each other this way.
+  // The lock decides whether the port is busy, also between programs that
+  // run as root and pass TIOCEXCL. It goes with the descriptor, so no
+  // holder, however it ended, leaves it behind.
   if (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
     const int err = errno;
-    return Fail("in use by another program", err == EWOULDBLOCK ? EBUSY : err);
+    if (err == EWOULDBLOCK) return Fail(OpenFailureKind::Busy, "in use by another program", EBUSY);
+    return Fail(OpenFailureKind::Other, "lock", err);
   }
+  // The lock is ours, so a TIOCEXCL flag still on the terminal (TIOCGEXCL)
+  // was left by a holder that was killed; only root gets this far past it.
+  // Setting it again makes it ours (clearing it first would change nothing).
+  // A program that sets the flag without locking loses the port to root
+  // here; that is the price of never being locked out for good.
+  if (::ioctl(m_fd, TIOCEXCL) != 0) return Fail(OpenFailureKind::Other, "exclusive mode", errno);
 
-  if (::tcgetattr(m_fd, &m_saved) != 0) return Fail("read line settings", errno);
+  if (::tcgetattr(m_fd, &m_saved) != 0) return Fail(OpenFailureKind::Other, "read line settings", errno);
   termios t = m_saved;
   ::cfmakeraw(&t);
   t.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
@@ -68,8 +187,9 @@ bool CPosixSerialPort::OpenDevice(const std::string& path) {
   t.c_iflag &= ~(IXON | IXOFF | IXANY);
   t.c_cc[VMIN] = 0;
   t.c_cc[VTIME] = 0;
-  if (::cfsetispeed(&t, B57600) != 0 || ::cfsetospeed(&t, B57600) != 0) return Fail("set speed", errno);
-  if (::tcsetattr(m_fd, TCSANOW, &t) != 0) return Fail("set line settings", errno);
+  if (::cfsetispeed(&t, B57600) != 0 || ::cfsetospeed(&t, B57600) != 0)
+    return Fail(OpenFailureKind::Other, "set speed", errno);
+  if (::tcsetattr(m_fd, TCSANOW, &t) != 0) return Fail(OpenFailureKind::Other, "set line settings", errno);
   return true;
 }
 
@@ -162,3 +282,20 @@ void CPosixSerialPort::Purge() {
 }
 
 std::string CPosixSerialPort::DeviceName(int comNumber) const { return ComDevicePath(comNumber); }
+
+OpenFailure CPosixSerialPort::LastOpenFailure() const {
+  // The details cost a look through /proc or the group database, so they are
+  // found when asked for, not on each of the watchdog's silent reopens.
+  OpenFailure f = m_failure;
+  if (f.kind == OpenFailureKind::PermissionDenied) f.group = GroupOf(f.device);
+  if (f.kind == OpenFailureKind::Busy) {
+    f.holderPid = HolderPid(f.device);
+    if (f.holderPid > 0) f.holderName = CommandName(f.holderPid);
+  }
+  return f;
+}
+
+std::string CPosixSerialPort::MenuDetail(int comNumber) const {
+  const std::string path = ComDevicePath(comNumber);
+  return path.empty() ? std::string() : PortMenuDetail(path);
+}

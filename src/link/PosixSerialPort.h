@@ -10,11 +10,14 @@
 
 // A serial port on a POSIX tty: raw 57600 8N1, no flow control, non-blocking.
 //
-// Open takes the device for itself (TIOCEXCL, and refuses a device that
-// another process already holds exclusively, which also covers root, whom
-// TIOCEXCL lets through). A device that hangs up or vanishes (USB adapter
-// pulled, pty master closed) is closed on the spot and the port reports
-// nothing until the next Open.
+// Open takes the device for itself with an flock() lock, which decides
+// whether the port is busy: the lock dies with its holder however that ends.
+// TIOCEXCL is set as well, to keep out programs that do not lock; a killed
+// holder leaves that flag behind on a terminal that stays alive (a pty whose
+// other side is open), so a set flag without a lock is taken as left over.
+// A failed open says why (LastOpenFailure). A device that hangs up or
+// vanishes (USB adapter pulled, pty master closed) is closed on the spot and
+// the port reports nothing until the next Open.
 //
 // Writes: the tty driver buffer takes a 152-byte frame whole in practice.
 // When it is full, the rest is retried for at most kWriteBudgetMs; what is
@@ -41,6 +44,8 @@ class CPosixSerialPort : public ISerialPort {
   void Purge() override;
 
   std::string DeviceName(int comNumber) const override;
+  OpenFailure LastOpenFailure() const override;
+  std::string MenuDetail(int comNumber) const override;
 
   // Why the last open, read or write failed or the device was dropped;
   // empty while nothing has gone wrong since the last successful open.
@@ -49,7 +54,7 @@ class CPosixSerialPort : public ISerialPort {
   const std::string& DevicePath() const { return m_path; }
 
  private:
-  bool Fail(const std::string& what, int err);
+  bool Fail(OpenFailureKind kind, const std::string& what, int err);
   // Handles an errno from a call on the open device: a gone device is
   // dropped, anything else is only recorded.
   void OnIoError(const char* what, int err);
@@ -59,4 +64,5 @@ class CPosixSerialPort : public ISerialPort {
   std::string m_path;
   termios m_saved{};
   std::string m_lastError;
+  OpenFailure m_failure;  // kind, device and system text; the rest is found when asked for
 };

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "link/OpenFailure.h"
+
 // The link's view of a serial port. Ports are named by COM number (1..21):
 // the program's menu and settings count ports that way on every platform.
 // No call may block the 55 ms tick.
@@ -35,4 +37,13 @@ class ISerialPort {
   // The device behind COM `comNumber` for display ("/dev/ttyUSB0"), or
   // empty when the platform has nothing to add to the COM name.
   virtual std::string DeviceName(int comNumber) const = 0;
+
+  // Why the last Open failed; kind None after an open that worked, and from
+  // ports that cannot tell.
+  virtual OpenFailure LastOpenFailure() const { return {}; }
+  // What the port menu shows beside "Com n" so that two adapters can be told
+  // apart: the device and, for a USB adapter, its product and serial number.
+  // Empty when the platform has nothing to add. Asked each time the menu
+  // opens, since adapters come and go.
+  virtual std::string MenuDetail(int /*comNumber*/) const { return {}; }
 };

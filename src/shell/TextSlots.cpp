@@ -10,6 +10,34 @@ const CLngStr kOpenManualErrorLeadIn{0,
                                      {"Error by opening file ", "Fehler beim öffnen der Datei ",
                                       "Erreur à l´ouvertur du Fichier ", "Chyba při otevírání souboru "}};
 
+const PortOpenFailureTexts kPortOpenFailureTexts{
+    {0,
+     {"%1: no such device. Is the adapter plugged in?", "%1: Gerät nicht vorhanden. Ist der Adapter eingesteckt?",
+      "%1 : périphérique introuvable. L'adaptateur est-il branché ?",
+      "%1: zařízení neexistuje. Je adaptér připojený?"}},
+    {0,
+     {"%1: permission denied. The device belongs to the group \"%2\": add your user to that group "
+      "(sudo usermod -aG %2 $USER), then log out and in again.",
+      "%1: Zugriff verweigert. Das Gerät gehört der Gruppe „%2“: Fügen Sie Ihren Benutzer dieser Gruppe hinzu "
+      "(sudo usermod -aG %2 $USER) und melden Sie sich danach ab und wieder an.",
+      "%1 : accès refusé. Le périphérique appartient au groupe « %2 » : ajoutez votre utilisateur à ce groupe "
+      "(sudo usermod -aG %2 $USER), puis déconnectez-vous et reconnectez-vous.",
+      "%1: přístup odepřen. Zařízení patří skupině „%2“: přidejte svého uživatele do této skupiny "
+      "(sudo usermod -aG %2 $USER) a pak se odhlaste a znovu přihlaste."}},
+    {0,
+     {"%1 is in use by another program: %2 (PID %3).", "%1 wird von einem anderen Programm benutzt: %2 (PID %3).",
+      "%1 est utilisé par un autre programme : %2 (PID %3).", "%1 používá jiný program: %2 (PID %3)."}},
+    {0,
+     {"%1 is in use by another program.", "%1 wird von einem anderen Programm benutzt.",
+      "%1 est utilisé par un autre programme.", "%1 používá jiný program."}},
+    {0,
+     {"%1 is not a serial device.", "%1 ist keine serielle Schnittstelle.", "%1 n'est pas un port série.",
+      "%1 není sériový port."}},
+    {0,
+     {"%1 cannot be used: %2", "%1 kann nicht benutzt werden: %2", "%1 ne peut pas être utilisé : %2",
+      "%1 nelze použít: %2"}},
+};
+
 const std::array<CLngStr, kSlotCount> kSlotTexts = {{
     {0, {"  Ventrix_2007", "  Ventrix_2007", "  Ventrix_2007", "  Ventrix_2007"}},  // 0
     kNone,                                                                          // 1: the current file name

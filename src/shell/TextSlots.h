@@ -105,6 +105,19 @@ int TuningStateSlot(int code);
 // Lead-in of slot 34, followed by the manual's file name (slot 3) and " !".
 extern const CLngStr kOpenManualErrorLeadIn;
 
+// Why a port could not be opened: the line under slot 25 ("Com opening
+// error!"). %1 is the device, or "COM n" when the number maps to none; the
+// other numbers are noted at each text.
+struct PortOpenFailureTexts {
+  CLngStr noDevice;
+  CLngStr permissionDenied;  // %2 the device's group
+  CLngStr busyHeldBy;        // %2 the holding program's name, %3 its PID
+  CLngStr busy;
+  CLngStr notSerial;
+  CLngStr other;  // %2 the system's error text
+};
+extern const PortOpenFailureTexts kPortOpenFailureTexts;
+
 class CTextSlots {
  public:
   // Loads every language slot with its variant for `language` and composes

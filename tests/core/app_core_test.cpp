@@ -406,6 +406,40 @@ TEST_F(CoreTest, ReleaseWithMismatchedUnitKeepsThePort) {
   }
 }
 
+// A port that knows why it could not be opened, as the real one does.
+class ExplainingPort : public FakePort {
+ public:
+  OpenFailure failure;
+  OpenFailure LastOpenFailure() const override { return IsOpen() ? OpenFailure{} : failure; }
+};
+
+TEST(CoreOpenFailure, FixedPortSaysWhyOnceAndAutomaticModeStaysSilent) {
+  RecordingView view;
+  auto owned = std::make_unique<ExplainingPort>();
+  ExplainingPort& port = *owned;
+  port.failure.kind = OpenFailureKind::Busy;
+  port.failure.device = "/dev/ttyUSB4";
+  port.failure.holderPid = 777;
+  port.failure.holderName = "minicom";
+  CAppCore core(view, std::move(owned));
+  SetCurrentLanguage(kGerman);
+  core.textSlots.Apply(kGerman);
+
+  core.MenuCom1Click(4);
+  ASSERT_EQ(view.messageBoxes.size(), 1u);
+  EXPECT_EQ(view.messageBoxes[0],
+            "Falscher COM-Anschlußes!\n/dev/ttyUSB4 wird von einem anderen Programm benutzt: minicom (PID 777).");
+  while (core.tickCount < 200) core.Tick();
+  EXPECT_EQ(view.messageBoxes.size(), 1u) << "the watchdog's reopens are silent";
+
+  core.MenuCom1Click(kAutoPortIndex);
+  const auto attempts = port.openAttempts.size();
+  while (core.tickCount < 400) core.Tick();
+  EXPECT_GT(port.openAttempts.size(), attempts + 3) << "automatic mode keeps scanning";
+  EXPECT_EQ(view.messageBoxes.size(), 1u) << "and never says why";
+  SetCurrentLanguage(kEnglish);
+}
+
 TEST_F(CoreTest, ResetErrorFollowsTheLanguage) {
   SetCurrentLanguage(3);
   core.textSlots.Apply(3);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "link/PortNames.h"
@@ -67,6 +68,58 @@ TEST(ComNameMapping, ScanReadsOnlySerialEntries) {
   EXPECT_EQ(ScanSerialDevices(dir), expected);
   std::filesystem::remove_all(dir);
   EXPECT_TRUE(ScanSerialDevices(dir).empty()) << "a missing folder yields nothing";
+}
+
+// A sysfs tree as the kernel lays it out: a usb-serial port two levels below
+// its USB device, a CDC ACM port one level, a built-in port with no USB device.
+TEST(PortMenuDetail, NamesUsbAdaptersSoTwoCanBeToldApart) {
+  namespace fs = std::filesystem;
+  char tmpl[] = "/tmp/ventrix-sysXXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  const fs::path root = tmpl;
+  const fs::path usb = root / "sys/devices/pci0000:00/0000:00:14.0/usb1";
+  auto write = [](const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << text;
+  };
+  auto usbDevice = [&](const std::string& dir, const std::string& maker, const std::string& product,
+                       const std::string& serial) {
+    write(usb / dir / "idVendor", "0403\n");
+    if (!maker.empty()) write(usb / dir / "manufacturer", maker + "\n");
+    if (!product.empty()) write(usb / dir / "product", product + "\n");
+    if (!serial.empty()) write(usb / dir / "serial", serial + "\n");
+  };
+  auto tty = [&](const std::string& name, const fs::path& device) {
+    fs::create_directories(device);
+    fs::create_directories(root / "sys/class/tty" / name);
+    fs::create_directory_symlink(device, root / "sys/class/tty" / name / "device");
+  };
+  usbDevice("1-1", "FTDI", "FT232R USB UART", "A50285BI");
+  tty("ttyUSB0", usb / "1-1/1-1:1.0/ttyUSB0");
+  usbDevice("1-2", "FTDI", "FT232R USB UART", "A9QX4TKE");
+  tty("ttyUSB1", usb / "1-2/1-2:1.0/ttyUSB1");
+  usbDevice("1-3", "STMicroelectronics", "STMicroelectronics Virtual COM Port", "");
+  tty("ttyACM0", usb / "1-3/1-3:1.0");
+  tty("ttyS0", root / "sys/devices/platform/serial8250");
+  // /dev/serial/by-id names a device by a link.
+  write(root / "dev/ttyUSB1", "");
+  fs::create_directories(root / "dev/serial/by-id");
+  const fs::path byId = root / "dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A9QX4TKE-if00-port0";
+  fs::create_symlink(root / "dev/ttyUSB1", byId);
+
+  const struct {
+    std::string device;
+    std::string expected;
+  } cases[] = {
+      {"/dev/ttyUSB0", "/dev/ttyUSB0 — FTDI FT232R USB UART (A50285BI)"},
+      {"/dev/ttyUSB1", "/dev/ttyUSB1 — FTDI FT232R USB UART (A9QX4TKE)"},
+      {"/dev/ttyACM0", "/dev/ttyACM0 — STMicroelectronics Virtual COM Port"},
+      {"/dev/ttyS0", "/dev/ttyS0"},
+      {"/dev/pts/3", "/dev/pts/3"},
+      {byId.string(), byId.string() + " — FTDI FT232R USB UART (A9QX4TKE)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PortMenuDetail(c.device, (root / "sys").string()), c.expected) << c.device;
+  fs::remove_all(root);
 }
 
 }  // namespace

@@ -1,18 +1,24 @@
+#include <errno.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <numeric>
 #include <optional>
 #include <thread>
 
 #include "link/PosixSerialPort.h"
+#include "support/ForkedProcess.h"
 #include "support/Pty.h"
 
 namespace {
@@ -151,12 +157,22 @@ TEST(PosixSerialPort, OpenFailsCleanlyOnWhatIsNoSerialDevice) {
   const int fd = mkstemp(file);
   ASSERT_GE(fd, 0);
   close(fd);
-  const char* paths[] = {"/nonexistent/ttyUSB0", "/dev/null", file, "/tmp"};
-  for (const char* path : paths) {
+  const struct {
+    const char* path;
+    OpenFailureKind why;
+  } cases[] = {
+      {"/nonexistent/ttyUSB0", OpenFailureKind::NoDevice},
+      {"/dev/null", OpenFailureKind::NotSerial},
+      {file, OpenFailureKind::NotSerial},
+      {"/tmp", OpenFailureKind::NotSerial},
+  };
+  for (const auto& c : cases) {
     CPosixSerialPort port;
-    EXPECT_FALSE(port.OpenDevice(path)) << path;
-    EXPECT_FALSE(port.IsOpen()) << path;
-    EXPECT_FALSE(port.LastError().empty()) << path;
+    EXPECT_FALSE(port.OpenDevice(c.path)) << c.path;
+    EXPECT_FALSE(port.IsOpen()) << c.path;
+    EXPECT_FALSE(port.LastError().empty()) << c.path;
+    EXPECT_EQ(port.LastOpenFailure().kind, c.why) << c.path;
+    EXPECT_EQ(port.LastOpenFailure().device, c.path);
     EXPECT_EQ(port.QueuedBytes(), 0u);
     const std::uint8_t b = 0;
     EXPECT_EQ(port.Write(&b, 1), 0u);
@@ -167,6 +183,10 @@ TEST(PosixSerialPort, OpenFailsCleanlyOnWhatIsNoSerialDevice) {
   CPosixSerialPort port;
   EXPECT_FALSE(port.Open(20));
   EXPECT_FALSE(port.LastError().empty());
+  EXPECT_EQ(port.LastOpenFailure().kind, OpenFailureKind::NoDevice);
+  EXPECT_FALSE(port.Open(22)) << "a COM number with no device behind it";
+  EXPECT_EQ(port.LastOpenFailure().kind, OpenFailureKind::NoDevice);
+  EXPECT_EQ(port.LastOpenFailure().device, "");
 }
 
 TEST(PosixSerialPort, SecondOpenOfTheSameDeviceIsRefused) {
@@ -178,6 +198,8 @@ TEST(PosixSerialPort, SecondOpenOfTheSameDeviceIsRefused) {
   CPosixSerialPort second;
   EXPECT_FALSE(second.OpenDevice(pty.SlavePath()));
   EXPECT_FALSE(second.LastError().empty());
+  EXPECT_EQ(second.LastOpenFailure().kind, OpenFailureKind::Busy);
+  EXPECT_EQ(second.LastOpenFailure().holderPid, getpid());
   if (geteuid() != 0) {
     // Another program opening the device by hand: the kernel says no.
     const int fd = open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -193,6 +215,99 @@ TEST(PosixSerialPort, SecondOpenOfTheSameDeviceIsRefused) {
 
   first.Close();
   EXPECT_TRUE(second.OpenDevice(pty.SlavePath())) << "free again after close: " << second.LastError();
+  EXPECT_EQ(second.LastOpenFailure().kind, OpenFailureKind::None);
+}
+
+TEST(PosixSerialPort, PortHeldByAnotherProgramIsBusyWithItsPidAndName) {
+  testsupport::Pty pty;
+  ASSERT_TRUE(pty.Ok());
+  testsupport::ForkedProcess holder([&](const testsupport::ForkedProcess::Ready& ready) {
+    CPosixSerialPort port;
+    ready(port.OpenDevice(pty.SlavePath()));
+  });
+  ASSERT_TRUE(holder.WaitReady());
+
+  CPosixSerialPort port;
+  EXPECT_FALSE(port.OpenDevice(pty.SlavePath()));
+  const OpenFailure why = port.LastOpenFailure();
+  EXPECT_EQ(why.kind, OpenFailureKind::Busy);
+  EXPECT_EQ(why.device, pty.SlavePath());
+  EXPECT_EQ(why.holderPid, holder.Pid());
+  // The holder is a fork of this test program; the kernel keeps 15 characters of a name.
+  EXPECT_EQ(why.holderName, std::string(program_invocation_short_name).substr(0, 15));
+
+  // The lock goes with its killed holder. The exclusive mark it leaves on the
+  // pty (whose master we keep) only root can pass; without root the kernel
+  // refuses the open before the lock is asked.
+  holder.Kill();
+  if (geteuid() == 0) {
+    EXPECT_TRUE(port.OpenDevice(pty.SlavePath())) << "the lock went with its holder: " << port.LastError();
+  }
+}
+
+// Run by PermissionDeniedNamesTheDevicesGroup as an unprivileged user:
+// "<device>:<group>".
+constexpr const char* kPermissionProbe = "VENTRIX_PERMISSION_PROBE";
+
+// A device the user may not open: the failure names its group, for the fix
+// (join the group). Root passes every permission check, so as root the
+// test sets the device up and runs itself again as nobody.
+TEST(PosixSerialPort, PermissionDeniedNamesTheDevicesGroup) {
+  if (geteuid() != 0) {
+    std::string path, groupName;
+    char file[] = "/tmp/ventrix-noaccessXXXXXX";
+    if (const char* probe = std::getenv(kPermissionProbe)) {
+      const std::string p = probe;
+      path = p.substr(0, p.rfind(':'));
+      groupName = p.substr(p.rfind(':') + 1);
+    } else {
+      const int fd = mkstemp(file);
+      ASSERT_GE(fd, 0);
+      close(fd);
+      ASSERT_EQ(chmod(file, 0), 0);
+      path = file;
+      const group* g = getgrgid(getegid());
+      ASSERT_NE(g, nullptr);
+      groupName = g->gr_name;
+    }
+    CPosixSerialPort port;
+    EXPECT_FALSE(port.OpenDevice(path));
+    EXPECT_EQ(port.LastOpenFailure().kind, OpenFailureKind::PermissionDenied) << port.LastError();
+    EXPECT_EQ(port.LastOpenFailure().group, groupName);
+    if (path == file) unlink(file);
+    return;
+  }
+
+  // A serial adapter as udev leaves it: root:dialout, mode 0660.
+  const group* dialout = getgrnam("dialout");
+  if (!dialout) GTEST_SKIP() << "no group dialout on this machine to give the device to";
+  testsupport::Pty pty;
+  ASSERT_TRUE(pty.Ok());
+  ASSERT_EQ(chown(pty.SlavePath().c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0660), 0);
+
+  char exe[4096] = {};
+  ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
+  // nobody must be able to reach and run this program.
+  for (std::filesystem::path p = exe; p != p.root_path(); p = p.parent_path()) {
+    struct stat st {};
+    if (stat(p.c_str(), &st) != 0 || (st.st_mode & S_IXOTH) == 0)
+      GTEST_SKIP() << p << " is closed to other users: cannot run the test as nobody";
+  }
+  const std::string setpriv = "/usr/bin/setpriv";
+  if (access(setpriv.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << setpriv << ": cannot run the test as nobody";
+
+  const std::string filter = "--gtest_filter=PosixSerialPort.PermissionDeniedNamesTheDevicesGroup";
+  std::vector<std::string> args = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", exe, filter};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  ScopedEnv probe(kPermissionProbe, pty.SlavePath() + ":dialout");
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, setpriv.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the run as nobody failed; its output is above";
 }
 
 TEST(PosixSerialPort, PulledCableDropsThePortQuietly) {

@@ -135,13 +135,29 @@ void TFormHlav::BuildMenus() {
 void TFormHlav::BuildPortMenu() {
   m_portItems = new QActionGroup(m_menuCom);
   for (int i = 0; i < kPortCount; ++i) {
-    const QString caption = i == kAutoPortIndex ? QString(kPortMenuAuto) : QString(kPortMenuItemPrefix) + QString::number(i + 1);
-    QAction* a = m_menuCom->addAction(caption);
+    QAction* a = m_menuCom->addAction(QString());
     a->setCheckable(true);
     a->setData(i);
     m_portItems->addAction(a);
     connect(a, &QAction::triggered, this, [this, i] { MenuCom1Click(i); });
   }
+  // "Com n" stays the caption; the device behind it follows after a tab (the
+  // menu's right-hand column), asked again each time the menu opens since
+  // adapters come and go.
+  const auto showDevices = [this] {
+    for (QAction* a : m_portItems->actions()) {
+      const int i = a->data().toInt();
+      if (i == kAutoPortIndex) {
+        a->setText(kPortMenuAuto);
+        continue;
+      }
+      const std::string detail = m_core->Port().MenuDetail(i + 1);
+      a->setText(QString(kPortMenuItemPrefix) + QString::number(i + 1) +
+                 (detail.empty() ? QString() : "\t" + Q(detail)));
+    }
+  };
+  showDevices();
+  connect(m_menuCom, &QMenu::aboutToShow, this, showDevices);
 }
 
 // The link commands: menu items with their keys, and the tool bar buttons
