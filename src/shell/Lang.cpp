@@ -366,13 +366,7 @@ int LanguageFromSettings(int stored) {
 
 int LanguageFromCommandLine(int current, const std::vector<std::string>& args) {
   if (args.empty()) return current;
-  struct Word {
-    const char* word;
-    int language;
-  };
-  static constexpr Word kWords[] = {
-      {"ENGLISH", kEnglish}, {"FRENCH", kFrench}, {"DEUTSCH", kGerman}, {"CESKY", kCzech}};
-  for (const auto& w : kWords)
-    if (args.front() == w.word) return w.language;
+  for (int language = 0; language < kLanguageCount; ++language)
+    if (args.front() == kLanguageWords[language]) return language;
   return current;
 }

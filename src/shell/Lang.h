@@ -43,6 +43,8 @@ std::size_t Utf8Length(std::string_view text);
 // Start-up selection. The settings never bring back French: a stored 2, or
 // any value outside 0..3, starts in English.
 int LanguageFromSettings(int stored);
+// The command-line words that select a language, in language-index order.
+inline constexpr const char* kLanguageWords[kLanguageCount] = {"ENGLISH", "DEUTSCH", "FRENCH", "CESKY"};
 // `args` are the command-line parameters after the program name. A first
 // parameter of exactly "ENGLISH", "DEUTSCH", "FRENCH" or "CESKY" selects the
 // language; anything else (or no parameter) keeps `current`.

@@ -3,6 +3,10 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -11,7 +15,9 @@
 
 #include "core/AppCore.h"
 #include "link/PosixSerialPort.h"
+#include "shell/CommandLine.h"
 #include "shell/view/TFormHlav.h"
+#include "shell/view/TerminationSignals.h"
 
 namespace {
 
@@ -35,6 +41,13 @@ bool StartDemoUnit(QProcess& sim, QString& error) {
   }
   sim.setProgram(program);
   sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  // The simulator dies with the program, however the program ends (even
+  // SIGKILL), so no orphan keeps the pseudo-terminal.
+  const pid_t parent = ::getpid();
+  sim.setChildProcessModifier([parent] {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(1);  // the parent died before prctl took hold
+  });
   sim.start();
   if (!sim.waitForStarted(3000)) {
     error = "cannot start " + program + ": " + sim.errorString();
@@ -56,23 +69,49 @@ bool StartDemoUnit(QProcess& sim, QString& error) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  app.setApplicationName("ventrix");
-
-  // Our own options are taken out; what remains is the program's command
-  // line, whose first word may select the language.
-  bool demo = false;
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--demo")
-      demo = true;
-    else
-      args.push_back(arg);
+  // Our options first, before anything needs a display.
+  const std::string programName = argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString()
+                                           : std::string("ventrix");
+  const CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (cl.action) {
+    case CommandLine::Action::Help:
+      std::fputs(UsageText(programName).c_str(), stdout);
+      return 0;
+    case CommandLine::Action::Version:
+      std::puts(VersionText().c_str());
+      return 0;
+    case CommandLine::Action::Error:
+      std::fprintf(stderr, "%s: %s\n%s", programName.c_str(), cl.error.c_str(), UsageText(programName).c_str());
+      return kExitUsage;
+    case CommandLine::Action::Run:
+      break;
   }
 
+  // Qt takes its own options ("-platform", "-style" ...) out of what is left;
+  // the rest is the program's command line, whose first word may select the
+  // language. QApplication keeps argc and argv, so they live as long as it.
+  std::vector<std::string> qtArgStore{argc > 0 ? argv[0] : "ventrix"};
+  qtArgStore.insert(qtArgStore.end(), cl.passOn.begin(), cl.passOn.end());
+  std::vector<char*> qtArgv;
+  for (auto& a : qtArgStore) qtArgv.push_back(a.data());
+  qtArgv.push_back(nullptr);
+  int qtArgc = static_cast<int>(qtArgStore.size());
+  QApplication app(qtArgc, qtArgv.data());
+  app.setApplicationName("ventrix");
+
+  std::vector<std::string> args;
+  for (int i = 1; i < qtArgc; ++i) args.emplace_back(qtArgv[static_cast<std::size_t>(i)]);
+  for (const auto& arg : args) {
+    if (arg.size() > 1 && arg[0] == '-') {
+      std::fprintf(stderr, "%s: unknown option '%s'\n%s", programName.c_str(), arg.c_str(),
+                   UsageText(programName).c_str());
+      return kExitUsage;
+    }
+  }
+
+  TerminationSignals termination;
   QProcess sim;
-  if (demo) {
+  if (cl.demo) {
     QString error;
     if (!StartDemoUnit(sim, error)) {
       std::fprintf(stderr, "ventrix: --demo: %s\n", error.toLocal8Bit().constData());
@@ -83,6 +122,12 @@ int main(int argc, char* argv[]) {
   int result = 0;
   try {
     TFormHlav form(std::make_unique<CPosixSerialPort>(), args);
+    // A termination signal closes the window the way its close button does:
+    // the port is released and whatever closing saves is saved.
+    QObject::connect(&termination, &TerminationSignals::Received, &form, [&form, &app](int) {
+      form.close();
+      app.quit();
+    });
     form.show();
     result = app.exec();
   } catch (const std::exception& e) {

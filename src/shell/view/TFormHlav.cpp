@@ -20,6 +20,7 @@
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
 #include "shell/view/Colour.h"
+#include "shell/view/FitLabel.h"
 #include "shell/view/LanguageView.h"
 #include "link/view/LiveView.h"
 #include "sheet/view/TTab.h"
@@ -29,6 +30,21 @@ namespace {
 constexpr int kDesignWidth = 1346;
 constexpr int kDesignHeight = 1092;
 constexpr int kToolBarHeight = 41;
+
+// The tool bar's row, left to right, at 96 dpi. Widths hold the longest
+// caption of the four languages ("Programmieren", "Programmation après
+// modification"); the message label's texts are short run results.
+constexpr int kButtonWidth = 106;
+constexpr QRect kCheckBoxProgHned{348, 12, 240, 17};
+constexpr QRect kLabelHlaseni{596, 12, 220, 19};
+constexpr QRect kGaugeProgram{824, 12, 160, 19};
+constexpr QRect kLabelSpojeni{992, 12, 208, 19};
+constexpr QRect kLabelCom{1205, 12, 135, 19};
+// LabelVersion shares the place of LabelSpojeni (one of them is shown) and,
+// for a mismatch text, spreads left under the gauge in up to two lines so that
+// "PC-83, IGN-82" is always seen. The gauge, shown only during a run, stays on top.
+constexpr QRect kLabelVersionArea{kGaugeProgram.x(), 2, kLabelSpojeni.right() + 1 - kGaugeProgram.x(),
+                                  kToolBarHeight - 4};
 
 // The pages of PageControl1 in index order.
 constexpr int kPageMonitor = 12;
@@ -54,6 +70,9 @@ TFormHlav::~TFormHlav() {
 }
 
 int TFormHlav::Px(int designPixels) const { return int(designPixels * m_scale + 0.5); }
+QRect TFormHlav::Px(const QRect& design) const {
+  return QRect(Px(design.x()), Px(design.y()), Px(design.width()), Px(design.height()));
+}
 
 void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   m_scale = logicalDpiX() / 96.0;
@@ -172,8 +191,8 @@ struct LinkCommand {
 };
 constexpr LinkCommand kLinkCommands[] = {
     {"MenuRead", "ButtonRead", Qt::Key_F7, &TFormHlav::MenuReadClick, 8},
-    {"MenuVerify", "ButtonVerify", Qt::Key_F8, &TFormHlav::MenuVerifyClick, 102},
-    {"MenuProgram", "ButtonProgram", Qt::Key_F9, &TFormHlav::MenuProgramClick, 196},
+    {"MenuVerify", "ButtonVerify", Qt::Key_F8, &TFormHlav::MenuVerifyClick, 120},
+    {"MenuProgram", "ButtonProgram", Qt::Key_F9, &TFormHlav::MenuProgramClick, 232},
 };
 }  // namespace
 
@@ -210,27 +229,27 @@ void TFormHlav::BuildControls() {
   for (const auto& c : kLinkCommands) {
     auto* button = new QPushButton(toolBar);
     button->setObjectName(c.buttonName);
-    button->setGeometry(Px(c.buttonLeft), Px(8), Px(90), Px(25));
+    button->setGeometry(Px(c.buttonLeft), Px(8), Px(kButtonWidth), Px(25));
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QPushButton::clicked, this, c.handler);
   }
   auto* progHned = new QCheckBox(toolBar);
   progHned->setObjectName("CheckBoxProgHned");
-  progHned->setGeometry(Px(296), Px(12), Px(210), Px(17));
+  progHned->setGeometry(Px(kCheckBoxProgHned));
 
   m_labelHlaseni = new QLabel(toolBar);
   m_labelHlaseni->setObjectName("LabelHlaseni");
-  m_labelHlaseni->setGeometry(Px(512), Px(12), Px(270), Px(19));
+  m_labelHlaseni->setGeometry(Px(kLabelHlaseni));
   m_labelHlaseni->setAutoFillBackground(true);
 
   m_gaugeProgram = new QProgressBar(toolBar);
   m_gaugeProgram->setObjectName("CGaugeProgram");
-  m_gaugeProgram->setGeometry(Px(788), Px(12), Px(192), Px(19));
+  m_gaugeProgram->setGeometry(Px(kGaugeProgram));
   m_gaugeProgram->setTextVisible(false);
 
   m_labelSpojeni = new QLabel(toolBar);
   m_labelSpojeni->setObjectName("LabelSpojeni");
-  m_labelSpojeni->setGeometry(Px(990), Px(12), Px(210), Px(19));
+  m_labelSpojeni->setGeometry(Px(kLabelSpojeni));
   QFont bold = m_labelSpojeni->font();
   bold.setBold(true);
   m_labelSpojeni->setFont(bold);
@@ -241,11 +260,13 @@ void TFormHlav::BuildControls() {
 
   m_labelVersion = new QLabel(toolBar);
   m_labelVersion->setObjectName("LabelVersion");
-  m_labelVersion->setGeometry(Px(990), Px(12), Px(210), Px(19));
+  m_labelVersion->setGeometry(Px(kLabelSpojeni));
+  m_labelVersion->setAlignment(Qt::AlignCenter);
+  m_gaugeProgram->raise();
 
   m_labelCom = new QLabel(toolBar);
   m_labelCom->setObjectName("LabelCom");
-  m_labelCom->setGeometry(Px(1205), Px(12), Px(135), Px(19));
+  m_labelCom->setGeometry(Px(kLabelCom));
 
   m_pageControl1 = new QTabWidget(central);
   m_pageControl1->setObjectName("PageControl1");
@@ -290,7 +311,10 @@ void TFormHlav::MenuProgramClick() { m_core->StartProgram(); }
 
 void TFormHlav::ApplyLanguage() { ApplyLanguageToWindow(*this, m_core->textSlots, CurrentLanguage()); }
 
-void TFormHlav::ShowLiveValues() { ::ShowLiveValues(*this, *m_core); }
+void TFormHlav::ShowLiveValues() {
+  ::ShowLiveValues(*this, *m_core);
+  FitLabelToText(*m_labelVersion, Px(kLabelVersionArea));
+}
 void TFormHlav::RefreshLiveHighlights() { ::RefreshLiveHighlights(*this, *m_core); }
 
 void TFormHlav::SelectLanguage(int language) {

@@ -93,6 +93,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   void BuildControls();
   void SelectLanguage(int language);
   int Px(int designPixels) const;
+  QRect Px(const QRect& design) const;
 
   std::unique_ptr<CAppCore> m_core;
   double m_scale = 1.0;

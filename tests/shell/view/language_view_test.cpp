@@ -20,6 +20,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,6 +34,7 @@
 #include "shell/view/LanguageView.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
+#include "support/LiveFrames.h"
 
 namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -38,6 +42,26 @@ QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<q
 std::unique_ptr<TFormHlav> MakeForm(const std::vector<std::string>& args = {}) {
   return std::make_unique<TFormHlav>(std::make_unique<FakePort>(), args);
 }
+
+// The main window with the port under the test's hand, its timer stopped.
+struct FormOnFakePort {
+  FakePort* port;
+  std::unique_ptr<TFormHlav> form;
+  explicit FormOnFakePort(const std::vector<std::string>& args = {}) {
+    auto p = std::make_unique<FakePort>();
+    port = p.get();
+    form = std::make_unique<TFormHlav>(std::move(p), args);
+    form->Timer1().stop();
+  }
+  // A live frame from a unit with program version `version`, through the core.
+  void LiveFrameOfVersion(int version) {
+    Frame f = testsupport::QuietFrame();
+    f[150] = static_cast<std::uint8_t>(version);
+    SealFrame(f);
+    port->Queue(f);
+    form->Core().Tick();
+  }
+};
 
 // Tooltip and status tip of an object as the hints set them.
 std::pair<QString, QString> HintOf(QObject* object) {
@@ -111,6 +135,56 @@ QStringList UnlistedControls(QMainWindow& window) {
         covered |= RadioGroupButtons(box).indexOf(r) >= 0 &&
                    RadioGroupButtons(box).indexOf(r) < static_cast<qsizetype>(g.items.size());
     if (!covered) problems << QString("radio button '%1' is no item of a listed radio group").arg(r->text());
+  }
+  return problems;
+}
+
+// Captions the window cuts: every button, check box, radio button, label
+// and tab, shown or hidden, must be as wide as its text plus what the style
+// adds around it (indicator, bevel, margins), and as high as its lines.
+QStringList CaptionsCut(QMainWindow& window) {
+  QStringList problems;
+  auto report = [&](const QWidget* w, const QString& text, QSize need) {
+    need.setHeight(w->fontMetrics().height());
+    if (need.width() <= w->width() && need.height() <= w->height()) return;
+    problems << QString("%1 '%2': %3x%4 of %5x%6")
+                    .arg(w->objectName(), text)
+                    .arg(need.width())
+                    .arg(need.height())
+                    .arg(w->width())
+                    .arg(w->height());
+  };
+  for (QAbstractButton* b : window.findChildren<QAbstractButton*>()) {
+    const QString text = QString(b->text()).remove(QRegularExpression("&(?!&)"));
+    if (text.isEmpty()) continue;
+    QStyleOptionButton opt;
+    opt.initFrom(b);
+    opt.text = b->text();
+    const QFontMetrics fm = b->fontMetrics();
+    const QSize contents(fm.horizontalAdvance(text), fm.height());
+    QStyle::ContentsType type = QStyle::CT_PushButton;
+    if (qobject_cast<QCheckBox*>(b)) type = QStyle::CT_CheckBox;
+    else if (qobject_cast<QRadioButton*>(b)) type = QStyle::CT_RadioButton;
+    else if (!qobject_cast<QPushButton*>(b)) continue;
+    report(b, text, b->style()->sizeFromContents(type, &opt, contents, b));
+  }
+  for (QLabel* l : window.findChildren<QLabel*>()) {
+    if (l->text().isEmpty() || !l->pixmap().isNull()) continue;
+    if (l->wordWrap()) {
+      if (l->heightForWidth(l->width()) > l->height())
+        problems << QString("%1 '%2': %3 lines high of %4").arg(l->objectName(), l->text()).arg(l->heightForWidth(l->width())).arg(l->height());
+    } else {
+      report(l, l->text(), l->sizeHint());
+    }
+  }
+  for (QTabBar* bar : window.findChildren<QTabBar*>()) {
+    const int hspace = bar->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, bar);
+    for (int i = 0; i < bar->count(); ++i) {
+      const QRect r = bar->tabRect(i);
+      const QString text = bar->tabText(i).remove(QRegularExpression("&(?!&)"));
+      if (r.width() < bar->fontMetrics().horizontalAdvance(text) + hspace || r.right() >= bar->width())
+        problems << QString("tab %1 '%2': %3 wide at %4 of %5").arg(i).arg(text).arg(r.width()).arg(r.x()).arg(bar->width());
+    }
   }
   return problems;
 }
@@ -191,9 +265,15 @@ class LanguageViewTest : public QObject {
     QCOMPARE(DifferingTexts(window, textSlots, kCzech).size(), 1);
   }
 
+  // Every caption in every language, the version label with a mismatch text
+  // (its longest) among them.
   void mainWindowInEveryLanguage() {
-    auto form = MakeForm();
+    FormOnFakePort f;
+    auto& form = f.form;
     form->Core().textSlots.SetFileName("/home/rider/maps/r1.ign");
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QStringList cut;
     for (int language : {kEnglish, kGerman, kFrench, kCzech}) {
       SetCurrentLanguage(language);
       form->ApplyLanguage();
@@ -201,7 +281,10 @@ class LanguageViewTest : public QObject {
       QVERIFY2(differing.isEmpty(), qPrintable(QString("lang %1:\n").arg(language) + differing.join('\n')));
       const QStringList unlisted = UnlistedControls(*form);
       QVERIFY2(unlisted.isEmpty(), qPrintable(unlisted.join('\n')));
+      f.LiveFrameOfVersion(82);
+      for (const QString& c : CaptionsCut(*form)) cut << QString("lang %1: %2").arg(language).arg(c);
     }
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
   }
 
   void switchToCzechAndBackAtRunTime() {
@@ -293,6 +376,35 @@ class LanguageViewTest : public QObject {
     ApplyLanguageToWindow(window, textSlots, kCzech);
     QCOMPARE(first->text(), QString("Kladná"));
     QCOMPARE(second->text(), QString("Záporná"));
+  }
+
+  // A unit of another version: the whole mismatch text stays in view, and the
+  // right version takes the label back to one short line.
+  void versionLabelShowsBothVersions() {
+    FormOnFakePort f;
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    auto* version = f.form->findChild<QLabel*>("LabelVersion");
+    auto* toolBar = f.form->findChild<QWidget*>("GroupBoxToolBar");
+    auto* com = f.form->findChild<QLabel*>("LabelCom");
+    QVERIFY(version && toolBar && com);
+    const QByteArray dir = qgetenv("VENTRIX_SCREENSHOT_DIR");
+    for (int language : {kEnglish, kGerman, kFrench, kCzech}) {
+      SetCurrentLanguage(language);
+      f.form->ApplyLanguage();
+      f.LiveFrameOfVersion(82);
+      QVERIFY(version->text().endsWith("  PC-83, IGN-82"));
+      QVERIFY(toolBar->rect().contains(version->geometry()));
+      QVERIFY(!version->geometry().intersects(com->geometry()));
+      QVERIFY2(version->heightForWidth(version->width()) <= version->height() || !version->wordWrap(),
+               qPrintable(version->text()));
+      if (!dir.isEmpty())
+        QVERIFY(toolBar->grab().save(QString("%1/toolbar_%2.png").arg(QString::fromUtf8(dir)).arg(language)));
+    }
+    f.LiveFrameOfVersion(83);
+    QCOMPARE(version->text(), QString("  PC-83, IGN-83"));
+    QVERIFY(!version->wordWrap());
+    QVERIFY(!version->geometry().intersects(f.form->findChild<QWidget*>("CGaugeProgram")->geometry()));
   }
 
   // Writes the Czech window to VENTRIX_SCREENSHOT_DIR for a look at the diacritics.

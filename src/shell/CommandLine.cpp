@@ -1,0 +1,75 @@
+#include "shell/CommandLine.h"
+
+#include "shell/Lang.h"
+
+#ifndef VENTRIX_VERSION
+#define VENTRIX_VERSION "unknown"
+#endif
+#ifndef VENTRIX_BUILD_DATE
+#define VENTRIX_BUILD_DATE "unknown"
+#endif
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine cl;
+  bool optionsEnded = false;
+  for (const std::string& arg : args) {
+    if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      if (arg == "-h" && !optionsEnded) {
+        cl.action = CommandLine::Action::Help;
+        continue;
+      }
+      cl.passOn.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+    } else if (arg == "--demo") {
+      cl.demo = true;
+    } else if (arg == "--help") {
+      cl.action = CommandLine::Action::Help;
+    } else if (arg == "--version") {
+      if (cl.action != CommandLine::Action::Help) cl.action = CommandLine::Action::Version;
+    } else {
+      // The first bad option decides; --help elsewhere on the line does not excuse it.
+      cl.action = CommandLine::Action::Error;
+      cl.error = "unknown option '" + arg + "'";
+      return cl;
+    }
+  }
+  return cl;
+}
+
+std::string UsageText(const std::string& program) {
+  std::string languages;
+  for (const char* word : kLanguageWords) languages += std::string(languages.empty() ? "" : ", ") + word;
+  return "Usage: " + program +
+         " [--demo] [LANGUAGE] [Qt options]\n"
+         "       " +
+         program +
+         " --help | --version\n"
+         "\n"
+         "Ventrix reads, edits and programs the configuration of the ignition and\n"
+         "injection unit on a serial port, and shows the engine's live data.\n"
+         "\n"
+         "Options:\n"
+         "  --demo      start the simulated unit on a pseudo-terminal and connect to it\n"
+         "  --help, -h  show this text\n"
+         "  --version   show the version and build date\n"
+         "\n"
+         "LANGUAGE, as the first word: " +
+         languages +
+         ".\n"
+         "\n"
+         "Environment:\n"
+         "  VENTRIX_COM<n>    device of port COM n, e.g. VENTRIX_COM1=/dev/ttyUSB3\n"
+         "                    (COM n is otherwise the n-th of /dev/ttyUSB*, ttyACM*, ttyS*)\n"
+         "  VENTRIX_UNITSIM   the simulator --demo starts (default: next to the program)\n"
+         "\n"
+         "Files:\n"
+         "  $XDG_CONFIG_HOME/ventrix/   settings and recent files (~/.config/ventrix)\n"
+         "  $XDG_STATE_HOME/ventrix/    last image and error log (~/.local/state/ventrix)\n"
+         "\n"
+         "Exit status: 0 normal end, 1 failure, 2 bad option.\n";
+}
+
+std::string VersionText() { return std::string("ventrix ") + VENTRIX_VERSION + " (built " + VENTRIX_BUILD_DATE + ")"; }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The program's own options, taken from the command line before the window
+// system is touched, so that --help and --version work without a display.
+//
+// Words that start with "--" are ours and must be known. Everything else
+// (the language word, and Qt's single-dash options such as "-platform")
+// passes through in order to the application.
+struct CommandLine {
+  enum class Action { Run, Help, Version, Error };
+  Action action = Action::Run;
+  bool demo = false;
+  std::vector<std::string> passOn;  // what the application gets, program name excluded
+  std::string error;                // one line, for Action::Error
+};
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// Usage text for --help and after a bad option; `program` is argv[0]'s name.
+std::string UsageText(const std::string& program);
+// "ventrix 0.1.0 (built 2026-12-10)".
+std::string VersionText();
+
+// Exit statuses of the option handling.
+inline constexpr int kExitUsage = 2;
