@@ -4,6 +4,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "core/AppCore.h"
 #include "link/PosixSerialPort.h"
 #include "support/ForkedProcess.h"
+#include "support/PtyUnit.h"
 #include "support/RecordingView.h"
 #include "support/SimProcess.h"
 
@@ -31,41 +33,56 @@ bool RunUntil(CAppCore& core, const std::function<bool()>& done, int limit) {
   return done();
 }
 
+// A core that holds COM2 and has talked to the unit, in another process.
+bool HoldThePortAndTalk(const std::function<void()>& pump, const testsupport::ForkedProcess::Ready& ready) {
+  RecordingView view;
+  CAppCore core(view, std::make_unique<CPosixSerialPort>());
+  core.textSlots.Apply(kEnglish);
+  core.OpenPort();
+  bool talking = false;
+  for (int i = 0; i < 60 && core.Port().IsOpen() && !talking; ++i) {
+    TickAndWaitForReply(core);
+    pump();
+    talking = core.unitInfo[10] == kUnitVersion;  // the identity record came
+  }
+  ready(talking);
+  return talking;
+}
+
+bool StillExclusive(const std::string& device) {
+  const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return errno == EBUSY;
+  int exclusive = 0;
+  const bool known = ::ioctl(fd, TIOCGEXCL, &exclusive) == 0;
+  ::close(fd);
+  return known && exclusive != 0;
+}
+
 // A Ventrix killed while it holds the port leaves the terminal marked
-// exclusive (TIOCEXCL): a pseudo-terminal keeps the mark while the
-// simulator holds its other side. The next start must still get the port.
+// exclusive (TIOCEXCL): a pseudo-terminal keeps the mark while the unit's
+// side stays open. The next start must still get the port.
 class KilledHolder : public ::testing::Test {
  protected:
   void TearDown() override { ::unsetenv("VENTRIX_COM2"); }
 };
 
-TEST_F(KilledHolder, NextStartGetsThePortAndReadsTheUnit) {
+// The program itself takes over a mark whose lock died with its holder.
+TEST_F(KilledHolder, NextStartTakesTheLeftOverMarkAndReadsTheUnit) {
   if (geteuid() != 0)
     GTEST_SKIP() << "needs root: without CAP_SYS_ADMIN the kernel refuses to open a terminal left exclusive, "
                     "and only closing its last descriptor clears that";
-  testsupport::SimProcess sim{VENTRIX_UNITSIM_EXE};
-  ASSERT_TRUE(sim.Ok()) << "simulator did not start";
-  ::setenv("VENTRIX_COM2", sim.Device().c_str(), 1);
-
+  testsupport::PtyUnit unit;
+  ASSERT_TRUE(unit.pty.Ok());
+  ::setenv("VENTRIX_COM2", unit.pty.SlavePath().c_str(), 1);
   {
-    testsupport::ForkedProcess first([](const testsupport::ForkedProcess::Ready& ready) {
-      RecordingView view;
-      CAppCore core(view, std::make_unique<CPosixSerialPort>());
-      core.textSlots.Apply(kEnglish);
-      core.OpenPort();
-      const auto talking = [&] { return core.unitInfo[10] == kUnitVersion; };  // the identity record came
-      ready(core.Port().IsOpen() && RunUntil(core, talking, 60));
+    // The child pumps its own copy of the unit through the shared master.
+    testsupport::ForkedProcess first([&](const testsupport::ForkedProcess::Ready& ready) {
+      HoldThePortAndTalk([&] { unit.Pump(2); }, ready);
     });
     ASSERT_TRUE(first.WaitReady()) << "the first program did not get to talk to the unit";
     first.Kill();
   }
-
-  const int fd = ::open(sim.Device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  ASSERT_GE(fd, 0);
-  int exclusive = 0;
-  const bool known = ::ioctl(fd, TIOCGEXCL, &exclusive) == 0;
-  ::close(fd);
-  ASSERT_TRUE(known && exclusive) << "the killed program should have left the terminal exclusive";
+  ASSERT_TRUE(StillExclusive(unit.pty.SlavePath())) << "the killed program should have left the terminal exclusive";
 
   RecordingView view;
   CAppCore core(view, std::make_unique<CPosixSerialPort>());
@@ -73,6 +90,36 @@ TEST_F(KilledHolder, NextStartGetsThePortAndReadsTheUnit) {
   core.OpenPort();
   ASSERT_TRUE(core.Port().IsOpen()) << static_cast<CPosixSerialPort&>(core.Port()).LastError();
   EXPECT_TRUE(view.messageBoxes.empty());
+  core.StartRead();
+  for (int i = 0; i < 200 && core.mode != LinkMode::Idle; ++i) {
+    core.Tick();
+    unit.Pump(2);
+  }
+  EXPECT_EQ(view.messageText, "Verify: OK");
+}
+
+// The simulator clears a mark nobody holds the lock for, as a real device's
+// last close does, so even a start without root gets the port back.
+TEST_F(KilledHolder, SimulatorClearsTheLeftOverMarkForAnyUser) {
+  testsupport::SimProcess sim{VENTRIX_UNITSIM_EXE};
+  ASSERT_TRUE(sim.Ok()) << "simulator did not start";
+  ::setenv("VENTRIX_COM2", sim.Device().c_str(), 1);
+  {
+    testsupport::ForkedProcess first(
+        [](const testsupport::ForkedProcess::Ready& ready) { HoldThePortAndTalk([] {}, ready); });
+    ASSERT_TRUE(first.WaitReady()) << "the first program did not get to talk to the unit";
+    first.Kill();
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (StillExclusive(sim.Device()) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_FALSE(StillExclusive(sim.Device()));
+
+  RecordingView view;
+  CAppCore core(view, std::make_unique<CPosixSerialPort>());
+  core.textSlots.Apply(kEnglish);
+  core.OpenPort();
+  ASSERT_TRUE(core.Port().IsOpen()) << static_cast<CPosixSerialPort&>(core.Port()).LastError();
   core.StartRead();
   const auto done = [&] { return core.mode == LinkMode::Idle; };
   EXPECT_TRUE(RunUntil(core, done, 200));

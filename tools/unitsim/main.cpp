@@ -4,6 +4,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
@@ -182,6 +184,18 @@ void RemoveLink(const std::string& link, const std::string& target) {
   if (target == buf) unlink(link.c_str());
 }
 
+// A program killed while it held the port leaves the terminal marked
+// exclusive (TIOCEXCL); since we keep this side open the terminal lives on,
+// and without root nobody could open it again. Nobody holds the port's lock
+// then: clear the mark, as a real device's last close would.
+void ClearOrphanedExclusive(int slave) {
+  int exclusive = 0;
+  if (ioctl(slave, TIOCGEXCL, &exclusive) != 0 || exclusive == 0) return;
+  if (flock(slave, LOCK_EX | LOCK_NB) != 0) return;  // its holder is alive
+  ioctl(slave, TIOCNXCL);
+  flock(slave, LOCK_UN);
+}
+
 bool MakeLink(const std::string& link, const std::string& target, std::string& error) {
   struct stat st {};
   if (lstat(link.c_str(), &st) == 0) {
@@ -293,8 +307,13 @@ int main(int argc, char** argv) {
   std::vector<std::uint8_t> backlog;
   bool running = true;
   int status = 0;
+  SimMs nextExclusiveCheck = 0;
   while (running) {
     const SimMs now = MonotonicMs();
+    if (now >= nextExclusiveCheck) {
+      ClearOrphanedExclusive(slave);
+      nextExclusiveCheck = now + 500;
+    }
     auto due = sim.TakeOutput(now);
     backlog.insert(backlog.end(), due.begin(), due.end());
     if (backlog.size() > kMaxBacklog) backlog.clear();
