@@ -1,11 +1,11 @@
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
-#include <sys/prctl.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -70,8 +70,8 @@ bool StartDemoUnit(QProcess& sim, QString& error) {
 
 int main(int argc, char* argv[]) {
   // Our options first, before anything needs a display.
-  const std::string programName = argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString()
-                                           : std::string("ventrix");
+  const std::string programName =
+      argc > 0 ? QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toStdString() : std::string("ventrix");
   const CommandLine cl = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
   switch (cl.action) {
     case CommandLine::Action::Help:

@@ -76,9 +76,8 @@ TEST_F(KilledHolder, NextStartTakesTheLeftOverMarkAndReadsTheUnit) {
   ::setenv("VENTRIX_COM2", unit.pty.SlavePath().c_str(), 1);
   {
     // The child pumps its own copy of the unit through the shared master.
-    testsupport::ForkedProcess first([&](const testsupport::ForkedProcess::Ready& ready) {
-      HoldThePortAndTalk([&] { unit.Pump(2); }, ready);
-    });
+    testsupport::ForkedProcess first(
+        [&](const testsupport::ForkedProcess::Ready& ready) { HoldThePortAndTalk([&] { unit.Pump(2); }, ready); });
     ASSERT_TRUE(first.WaitReady()) << "the first program did not get to talk to the unit";
     first.Kill();
   }

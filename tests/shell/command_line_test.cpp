@@ -1,6 +1,6 @@
-#include "shell/CommandLine.h"
-
 #include <gtest/gtest.h>
+
+#include "shell/CommandLine.h"
 
 namespace {
 

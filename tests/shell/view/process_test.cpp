@@ -123,7 +123,8 @@ class ProcessTest : public QObject {
       QVERIFY(cable.Ok());
       QProcess ventrix;
       QProcessEnvironment env = Environment(true);
-      for (int com = 1; com <= 21; ++com) env.insert(QString("VENTRIX_COM%1").arg(com), QString::fromStdString(cable.SlavePath()));
+      for (int com = 1; com <= 21; ++com)
+        env.insert(QString("VENTRIX_COM%1").arg(com), QString::fromStdString(cable.SlavePath()));
       ventrix.setProcessEnvironment(env);
       ventrix.start(VENTRIX_EXE);
       QVERIFY(ventrix.waitForStarted(5000));
@@ -152,26 +153,21 @@ class ProcessTest : public QObject {
     }
   }
 
+  // SIGTERM closes the program in order, which stops its simulator; SIGKILL
+  // gives it no chance to, and the kernel ends the child instead.
   void demoSimulatorEndsWithTheProgram() {
-    {
+    for (int sig : {SIGTERM, SIGKILL}) {
       QProcess ventrix;
       const qint64 sim = StartDemo(ventrix);
       QVERIFY(sim > 0);
-      ::kill(pid_t(ventrix.processId()), SIGTERM);
+      ::kill(pid_t(ventrix.processId()), sig);
       QVERIFY(ventrix.waitForFinished(5000));
-      QCOMPARE(ventrix.exitStatus(), QProcess::NormalExit);
-      QCOMPARE(ventrix.exitCode(), 0);
-      QVERIFY2(WaitUntil([&] { return ProcessGone(sim); }, 1000), "simulator outlived SIGTERM");
-    }
-    {
-      // SIGKILL gives the program no chance to stop its child: the kernel does.
-      QProcess ventrix;
-      const qint64 sim = StartDemo(ventrix);
-      QVERIFY(sim > 0);
-      ::kill(pid_t(ventrix.processId()), SIGKILL);
-      QVERIFY(ventrix.waitForFinished(5000));
-      QCOMPARE(ventrix.exitStatus(), QProcess::CrashExit);
-      QVERIFY2(WaitUntil([&] { return ProcessGone(sim); }, 1000), "simulator outlived SIGKILL");
+      if (sig == SIGTERM) {
+        QCOMPARE(ventrix.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(ventrix.exitCode(), 0);
+      }
+      QVERIFY2(WaitUntil([&] { return ProcessGone(sim); }, 1000),
+               qPrintable(QString("simulator outlived signal %1").arg(sig)));
     }
   }
 };
