@@ -44,11 +44,11 @@ struct TuningCopy {
   FieldId field;
 };
 constexpr TuningCopy kTuningCopies[] = {
-    {2, FieldId::kTuningMode},         {6, FieldId::kTuningAfrTolerance}, {7, FieldId::kTuningRpmTolerance},
-    {8, FieldId::kTuningTpsTolerance}, {9, FieldId::kTuningRevsPerStep},  {10, FieldId::kTuningStep},
-    {12, FieldId::kTuningChannel},     {13, FieldId::kTuningMaxAcc},      {14, FieldId::kTuningAfrMin},
-    {15, FieldId::kTuningAfrMax},      {16, FieldId::kTuningTpsMin},      {17, FieldId::kTuningRpmMin},
-    {18, FieldId::kTuningTempMin},     {19, FieldId::kTuningTempMax},
+    {2, FieldId::kTuningMode},         {3, FieldId::kTuningByTls},        {6, FieldId::kTuningAfrTolerance},
+    {7, FieldId::kTuningRpmTolerance}, {8, FieldId::kTuningTpsTolerance}, {9, FieldId::kTuningRevsPerStep},
+    {10, FieldId::kTuningStep},        {12, FieldId::kTuningChannel},     {13, FieldId::kTuningMaxAcc},
+    {14, FieldId::kTuningAfrMin},      {15, FieldId::kTuningAfrMax},      {16, FieldId::kTuningTpsMin},
+    {17, FieldId::kTuningRpmMin},      {18, FieldId::kTuningTempMin},     {19, FieldId::kTuningTempMax},
 };
 }  // namespace
 
@@ -56,9 +56,8 @@ Frame BuildStatusFrame(const ConfigImage& image, const StatusFrameInputs& in) {
   Frame f{};
   f[0] = kCmdStatus;
   f[1] = in.tuningOn ? 1 : 0;
-  f[3] = in.tachoLambdaItem;
   for (const auto& c : kTuningCopies) f[c.frameByte] = image[ElementOffset(c.field)];
-  std::copy(in.oneShot.begin(), in.oneShot.end(), f.begin() + 20);
+  std::copy(in.oneShot.begin(), in.oneShot.end(), f.begin() + kStatusTestRequests);
   SealFrame(f);
   return f;
 }

@@ -41,10 +41,15 @@ bool FrameIsValid(std::span<const std::uint8_t> bytes);
 // reset marker goes into a block-0 frame when `resetMarker` is set.
 Frame BuildBlockFrame(std::uint8_t command, const ConfigImage& image, bool zeroPayload, bool resetMarker);
 
-// What the status frame carries besides the image's tuning bytes.
+// Status frame bytes 20..23: one bit per output test request.
+constexpr std::size_t kStatusTestRequests = 20;
+constexpr std::size_t kTestRequestBytes = 4;
+using OneShotBytes = std::array<std::uint8_t, kTestRequestBytes>;
+
+// What the status frame carries besides the image's tuning bytes (the
+// tacho/lambda switch among them: it is committed into the image at once).
 struct StatusFrameInputs {
-  bool tuningOn = false;            // "Tuning on" check box
-  std::uint8_t tachoLambdaItem = 0; // item of the tacho/lambda radio group
-  std::array<std::uint8_t, 4> oneShot{};  // output test requests
+  bool tuningOn = false;   // "Tuning on": lives only in the window, not in the image
+  OneShotBytes oneShot{};  // output test requests
 };
 Frame BuildStatusFrame(const ConfigImage& image, const StatusFrameInputs& in);

@@ -27,14 +27,16 @@ struct Child {
   int out = -1;  // its stdout
 };
 
-Child Spawn(const std::vector<std::string>& args) {
+// Its stderr goes to `errPath`, or nowhere when empty.
+Child Spawn(const std::vector<std::string>& args, const std::string& errPath = "") {
   int pipeFd[2];
   if (pipe(pipeFd) != 0) return {};
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(pipeFd[1], STDOUT_FILENO);
-    const int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, STDERR_FILENO);
+    const int err =
+        errPath.empty() ? open("/dev/null", O_WRONLY) : open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(err, STDERR_FILENO);
     close(pipeFd[0]);
     close(pipeFd[1]);
     std::vector<char*> argv;
@@ -63,6 +65,17 @@ std::string ReadSome(int fd, std::size_t want, bool untilNewline) {
     got.append(buf, static_cast<std::size_t>(n));
   }
   return got;
+}
+
+// The simulator's terminal, opened raw as the program opens the unit's port; -1 on failure.
+int OpenRaw(const fs::path& path) {
+  const int tty = open(path.c_str(), O_RDWR | O_NOCTTY);
+  if (tty < 0) return -1;
+  termios t{};
+  tcgetattr(tty, &t);
+  cfmakeraw(&t);
+  tcsetattr(tty, TCSANOW, &t);
+  return tty;
 }
 
 int WaitExit(pid_t pid) {
@@ -95,12 +108,8 @@ TEST_F(UnitSimProgramTest, AnswersOnItsTerminalAndCleansUp) {
   EXPECT_EQ(line.rfind("/dev/pts/", 0), 0u) << line;
   EXPECT_EQ(fs::read_symlink(link).string(), line);
 
-  const int tty = open(link.c_str(), O_RDWR | O_NOCTTY);
+  const int tty = OpenRaw(link);
   ASSERT_GE(tty, 0);
-  termios t{};
-  tcgetattr(tty, &t);
-  cfmakeraw(&t);
-  tcsetattr(tty, TCSANOW, &t);
   unsigned char frame[152] = {0x30};
   frame[151] = 0xCF;
   ASSERT_EQ(write(tty, frame, sizeof frame), 152);
@@ -117,6 +126,52 @@ TEST_F(UnitSimProgramTest, AnswersOnItsTerminalAndCleansUp) {
   std::stringstream logText;
   logText << logIn.rdbuf();
   EXPECT_NE(logText.str().find("RX [152] 30 00"), std::string::npos);
+}
+
+TEST_F(UnitSimProgramTest, ReportsEachTestRequestOnceAndLocksTestsOnRequest) {
+  struct Case {
+    std::vector<std::string> options;
+    int flagByte4;  // live byte 4: bit 3 is "output tests locked"
+    std::vector<std::string> reported;
+  };
+  const Case cases[] = {
+      {{}, 0x00, {"ventrix-unitsim: test Injector 1A", "ventrix-unitsim: test Injector 3B"}},
+      {{"--tests-locked"},
+       0x08,
+       {"ventrix-unitsim: test Injector 1A refused: output tests locked",
+        "ventrix-unitsim: test Injector 3B refused: output tests locked"}},
+  };
+  for (const auto& c : cases) {
+    const fs::path link = m_dir / "unit";
+    const fs::path err = m_dir / "stderr.txt";
+    auto args = c.options;
+    args.insert(args.end(), {"--link", link.string()});
+    Child child = Spawn(args, err.string());
+    ASSERT_GT(child.pid, 0);
+    ASSERT_NE(ReadSome(child.out, 256, true).find('\n'), std::string::npos) << "no terminal path printed";
+    const int tty = OpenRaw(link);
+    ASSERT_GE(tty, 0);
+    // A status frame with injectors 1A and 3B requested, then one without.
+    for (const unsigned char requests : {0x41, 0x00}) {
+      unsigned char frame[152] = {0x30};
+      frame[20] = requests;
+      frame[151] = static_cast<unsigned char>(0xCF ^ requests);
+      ASSERT_EQ(write(tty, frame, sizeof frame), 152);
+      const std::string reply = ReadSome(tty, 152, false);
+      ASSERT_EQ(reply.size(), 152u);
+      EXPECT_EQ(static_cast<unsigned char>(reply[4]) & 0x08, c.flagByte4);
+    }
+    close(tty);
+    kill(child.pid, SIGTERM);
+    EXPECT_EQ(WaitExit(child.pid), 0);
+    close(child.out);
+
+    std::ifstream errIn(err);
+    std::vector<std::string> reported;
+    for (std::string line; std::getline(errIn, line);)
+      if (line.rfind("ventrix-unitsim: test", 0) == 0) reported.push_back(line);
+    EXPECT_EQ(reported, c.reported);
+  }
 }
 
 TEST_F(UnitSimProgramTest, RefusesBadStartOptions) {

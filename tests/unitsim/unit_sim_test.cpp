@@ -331,6 +331,52 @@ TEST(UnitSimLiveTest, OutputTestsAndTuningBytesAreRecordedOncePerFrame) {
   EXPECT_EQ(live[28], 2);
 }
 
+TEST(UnitSimLiveTest, LockedOutputTestsAreReportedAndRefusedButStop) {
+  std::ostringstream log;
+  UnitSimConfig config;
+  config.testsLocked = true;
+  CUnitSim sim(config);
+  sim.SetFrameLog(&log);
+  Bytes status(150, 0);
+  status[19] = 0x01;  // frame byte 20: injector 1A
+  status[20] = 0x10;  // frame byte 21 bit 4: no output behind it
+  status[21] = 0x22;  // frame byte 22: fuel pump and stop
+  EXPECT_EQ(Send(sim, MakeFrame(0x30, status), 500)[4] & 0x08, 0x08) << "live flag 4.3";
+  sim.SetTestsLocked(false);
+  EXPECT_EQ(Send(sim, MakeFrame(0x30, status), 900)[4] & 0x08, 0);
+
+  struct Expected {
+    SimMs at;
+    int statusByte;
+    int bit;
+    bool refused;
+    const char* text;
+  };
+  const Expected expected[] = {
+      {500, 20, 0, true, "test Injector 1A refused: output tests locked"},
+      {500, 21, 4, true, "test bit 21.4: no such output"},
+      {500, 22, 1, true, "test Fuel pump refused: output tests locked"},
+      {500, 22, 5, false, "test Stop"},
+      {900, 20, 0, false, "test Injector 1A"},
+      {900, 21, 4, false, "test bit 21.4: no such output"},
+      {900, 22, 1, false, "test Fuel pump"},
+      {900, 22, 5, false, "test Stop"},
+  };
+  std::vector<std::string> logged;
+  std::istringstream lines(log.str());
+  for (std::string line; std::getline(lines, line);)
+    if (const auto at = line.find(" ms test "); at != std::string::npos) logged.push_back(line.substr(at + 4));
+  const auto& got = sim.TestRequests();
+  ASSERT_EQ(got.size(), std::size(expected));
+  ASSERT_EQ(logged.size(), std::size(expected));
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    const auto& e = expected[i];
+    EXPECT_EQ(got[i], (SimTestRequest{e.at, e.statusByte, e.bit, e.refused})) << i;
+    EXPECT_EQ(TestRequestText(got[i]), e.text);
+    EXPECT_EQ(logged[i], e.text);
+  }
+}
+
 TEST(UnitSimLiveTest, BlockChangedByTheUnitIsReportedUntilRead) {
   CUnitSim sim;
   sim.ChangeOnUnit(700, 0x5C);

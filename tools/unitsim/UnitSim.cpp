@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <ostream>
 
+#include "link/TestButtons.h"
+#include "shell/UiTexts.h"
+
 namespace {
 
 void PutWord(Frame& f, std::size_t at, int value) {
@@ -151,7 +154,8 @@ CUnitSim::CUnitSim(const UnitSimConfig& config)
       m_identity(BuildIdentityRecord(config.identity, config.version, config.subversion)),
       m_faults(config.faults),
       m_startMs(config.startMs),
-      m_programmings(config.programmings) {}
+      m_programmings(config.programmings),
+      m_testsLocked(config.testsLocked) {}
 
 bool CUnitSim::OpenFrameLog(const std::string& path) {
   m_ownLog.close();
@@ -177,7 +181,40 @@ void CUnitSim::ChangeOnUnit(std::size_t offset, std::uint8_t value) {
 }
 
 std::array<std::uint8_t, 4> CUnitSim::LastTestBytes() const {
-  return {m_lastStatus[20], m_lastStatus[21], m_lastStatus[22], m_lastStatus[23]};
+  std::array<std::uint8_t, 4> bytes;
+  std::copy_n(m_lastStatus.begin() + kStatusTestRequests, bytes.size(), bytes.begin());
+  return bytes;
+}
+
+int CUnitSim::TestRequestCount(int index, int bit) const {
+  const int statusByte = static_cast<int>(kStatusTestRequests) + index;
+  return static_cast<int>(std::count_if(m_testRequests.begin(), m_testRequests.end(), [&](const SimTestRequest& r) {
+    return r.statusByte == statusByte && r.bit == bit;
+  }));
+}
+
+std::string TestRequestText(const SimTestRequest& request) {
+  const TestButton* button = FindTestButtonAt(request.statusByte, request.bit);
+  if (!button)
+    return "test bit " + std::to_string(request.statusByte) + "." + std::to_string(request.bit) + ": no such output";
+  std::string text = "test ";
+  for (const auto& caption : ControlCaptions())
+    if (std::string_view(caption.name) == button->name) text += caption.text.Get(kEnglish);
+  if (request.refused) text += " refused: output tests locked";
+  return text;
+}
+
+void CUnitSim::TakeTestRequests(const Frame& status, SimMs nowMs) {
+  for (std::size_t i = 0; i < kTestRequestBytes; ++i)
+    for (int bit = 0; bit < 8; ++bit) {
+      if (!(status[kStatusTestRequests + i] & (1u << bit))) continue;
+      SimTestRequest r{nowMs, static_cast<int>(kStatusTestRequests + i), bit, false};
+      const TestButton* button = FindTestButtonAt(r.statusByte, r.bit);
+      // Stop ends a running test, so a lock never holds it back.
+      r.refused = m_testsLocked && !(button && button->name == kTestStopButton);
+      m_testRequests.push_back(r);
+      LogLine(nowMs, TestRequestText(r), nullptr, 0);
+    }
 }
 
 void CUnitSim::Receive(const std::uint8_t* data, std::size_t size, SimMs nowMs) {
@@ -235,9 +272,7 @@ std::optional<Frame> CUnitSim::Answer(const Frame& frame, SimMs nowMs) {
   if (cmd == kCmdStatus) {
     ++m_stats.statusFrames;
     m_lastStatus = frame;
-    for (int i = 0; i < 4; ++i)
-      for (int bit = 0; bit < 8; ++bit)
-        if (frame[20 + i] & (1u << bit)) ++m_testCounts[i][bit];
+    TakeTestRequests(frame, nowMs);
     if (TuningOn()) Tune(nowMs);
     reply = LiveFrame(nowMs);
     return reply;
@@ -371,7 +406,7 @@ Frame CUnitSim::LiveFrame(SimMs nowMs) const {
   if (e.rpm >= 8900) f[2] |= 0x04;                          // ignition limiter touching
   f[3] = static_cast<std::uint8_t>(running ? 0x60 : 0x00);  // crank and cam pickups
   if (e.coolantC >= 85) f[3] |= 0x10;                       // fan on
-  f[4] = 0;
+  f[4] = m_testsLocked ? 0x08 : 0x00;
   f[5] = 0;
   for (int c = 0; c < 4; ++c) {
     f[10 + c] = static_cast<std::uint8_t>(static_cast<std::int8_t>(std::clamp(e.advanceDeg - (c & 1), -60, 60)));

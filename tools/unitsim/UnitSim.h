@@ -76,7 +76,22 @@ struct UnitSimConfig {
   SimFaults faults;
   SimMs startMs = 0;               // power-on time on the caller's clock
   std::uint16_t programmings = 0;  // reported in the live data
+  bool testsLocked = false;        // live flag 4.3: the unit refuses output tests but Stop
 };
+
+// One output test request as the unit received it: a set bit of status
+// frame bytes 20..23.
+struct SimTestRequest {
+  SimMs atMs = 0;
+  int statusByte = 0;  // 20..23
+  int bit = 0;
+  bool refused = false;  // the unit had its output tests locked
+
+  bool operator==(const SimTestRequest&) const = default;
+};
+// "test Injector 1A", with the reason when refused; a bit that drives no
+// output reads "test bit 21.5: no such output".
+std::string TestRequestText(const SimTestRequest& request);
 
 // What the engine is doing at some moment; the live frame is made from it.
 struct EngineState {
@@ -183,14 +198,21 @@ class CUnitSim {
   // The last status frame received (all zero before the first).
   const Frame& LastStatusFrame() const { return m_lastStatus; }
   bool TuningOn() const { return m_lastStatus[1] != 0; }
-  // Output tests: how often bit `bit` of status byte 20 + `index` came in.
-  int TestRequestCount(int index, int bit) const { return m_testCounts.at(index).at(bit); }
+  // Output tests: every request in the order it came, once per status
+  // frame that carried it (the PC sends each request in one frame).
+  const std::vector<SimTestRequest>& TestRequests() const { return m_testRequests; }
+  // How often bit `bit` of status byte 20 + `index` came in.
+  int TestRequestCount(int index, int bit) const;
   std::array<std::uint8_t, 4> LastTestBytes() const;
+  // Live flag 4.3. A locked unit refuses every test but Stop.
+  void SetTestsLocked(bool locked) { m_testsLocked = locked; }
+  bool TestsLocked() const { return m_testsLocked; }
 
  private:
   void HandleFrame(const Frame& frame, SimMs nowMs);
   std::optional<Frame> Answer(const Frame& frame, SimMs nowMs);
   void Tune(SimMs nowMs);
+  void TakeTestRequests(const Frame& status, SimMs nowMs);
   void QueueReply(Frame reply, SimMs nowMs);
   void LogLine(SimMs nowMs, std::string_view tag, const std::uint8_t* data, std::size_t size);
 
@@ -214,6 +236,7 @@ class CUnitSim {
   int m_tuningSteps = 0;
   int m_lastTuneDirection = 0;
   bool m_silent = false;
+  bool m_testsLocked = false;
   bool m_silentAfterFired = false;
 
   std::vector<std::uint8_t> m_partial;
@@ -222,7 +245,7 @@ class CUnitSim {
   std::deque<Pending> m_output;
 
   Frame m_lastStatus{};
-  std::array<std::array<int, 8>, 4> m_testCounts{};
+  std::vector<SimTestRequest> m_testRequests;
   UnitSimStats m_stats;
 
   std::ostream* m_log = nullptr;

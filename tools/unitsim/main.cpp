@@ -50,17 +50,21 @@ const char kUsage[] =
     "  --garbage-every N     send noise before every N-th reply\n"
     "  --garbage-bytes K     length of that noise (default 17)\n"
     "  --silent-after N      stop answering after N frames\n"
+    "  --tests-locked        report the output tests locked (live flag 4.3);\n"
+    "                        the unit then refuses every test but Stop\n"
     "  --log FILE            log every frame with its time\n"
     "  --link PATH           also make PATH a symlink to the terminal\n"
     "  --help                show this text\n"
     "\n"
-    "SIGUSR1 switches the unit silent and back. SIGINT/SIGTERM end it.\n"
+    "Each output test request is reported on stderr (\"test Injector 1A\").\n"
+    "SIGUSR1 switches the unit silent and back, SIGUSR2 locks and unlocks its\n"
+    "output tests. SIGINT/SIGTERM end it.\n"
     "Exit status: 0 normal end, 1 failure, 2 bad option.\n";
 
 int g_wakeWrite = -1;
 
 void OnSignal(int sig) {
-  const char c = sig == SIGUSR1 ? 'u' : 'q';
+  const char c = sig == SIGUSR1 ? 'u' : sig == SIGUSR2 ? 'l' : 'q';
   const int saved = errno;
   [[maybe_unused]] auto n = write(g_wakeWrite, &c, 1);
   errno = saved;
@@ -78,6 +82,7 @@ struct Options {
   int version = 83;
   int subversion = 0;
   SimFaults faults;
+  bool testsLocked = false;
   std::optional<std::string> logPath;
   std::optional<std::string> linkPath;
   bool help = false;
@@ -133,6 +138,8 @@ Options ParseOptions(int argc, char** argv) {
       o.faults.garbageBytes = ParseNumber(name, value(), 1, 4096);
     } else if (name == "--silent-after") {
       o.faults.silentAfter = ParseNumber(name, value(), 0, 1000000000);
+    } else if (name == "--tests-locked") {
+      o.testsLocked = true;
     } else if (name == "--log") {
       o.logPath = std::string(value());
     } else if (name == "--link") {
@@ -243,6 +250,7 @@ int main(int argc, char** argv) {
   config.version = static_cast<std::uint8_t>(opt.version);
   config.subversion = static_cast<std::uint8_t>(opt.subversion);
   config.faults = opt.faults;
+  config.testsLocked = opt.testsLocked;
   config.startMs = MonotonicMs();
   CUnitSim sim(config);
   if (opt.logPath && !sim.OpenFrameLog(*opt.logPath)) {
@@ -292,6 +300,7 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGUSR1, &sa, nullptr);
+  sigaction(SIGUSR2, &sa, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
   if (opt.linkPath) {
@@ -308,6 +317,7 @@ int main(int argc, char** argv) {
   bool running = true;
   int status = 0;
   SimMs nextExclusiveCheck = 0;
+  std::size_t testRequestsReported = 0;
   while (running) {
     const SimMs now = MonotonicMs();
     if (now >= nextExclusiveCheck) {
@@ -342,6 +352,10 @@ int main(int argc, char** argv) {
           sim.SetSilent(!sim.IsSilent());
           std::cerr << "ventrix-unitsim: unit " << (sim.IsSilent() ? "silent" : "answering") << "\n";
         }
+        if (c == 'l') {
+          sim.SetTestsLocked(!sim.TestsLocked());
+          std::cerr << "ventrix-unitsim: output tests " << (sim.TestsLocked() ? "locked" : "unlocked") << "\n";
+        }
       }
     }
     if (fds[0].revents & POLLIN) {
@@ -349,6 +363,8 @@ int main(int argc, char** argv) {
       const ssize_t n = read(master, buf, sizeof buf);
       if (n > 0) sim.Receive(buf, static_cast<std::size_t>(n), MonotonicMs());
     }
+    for (const auto& requests = sim.TestRequests(); testRequestsReported < requests.size(); ++testRequestsReported)
+      std::cerr << "ventrix-unitsim: " << TestRequestText(requests[testRequestsReported]) << "\n";
   }
 
   const auto& st = sim.Stats();
