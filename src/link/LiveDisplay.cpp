@@ -1,27 +1,23 @@
 #include "link/LiveDisplay.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 
-namespace {
-// Image bytes the live display reads.
-constexpr std::size_t kImageBike = 0;
-constexpr std::size_t kImageIgnitionLimiter = 29;  // x100 rpm
-constexpr std::size_t kImageExhaustServoOn = 58;
-constexpr std::size_t kImageIntakeServoOn = 59;
-constexpr std::size_t kImageCylinders = 256;
-constexpr std::size_t kImageIdleRpm = 291;       // x100 rpm
-constexpr std::size_t kImageIdleThrottle = 292;  // x0.1 %
-constexpr std::size_t kImageLambdaBar = 372;     // four points, x0.1 AFR
+#include "image/FieldCatalogue.h"
+#include "image/PageBindings.h"
+#include "image/PageRules.h"
+#include "image/Pages.h"
 
+namespace {
 constexpr int kPcVersion = 83;
 constexpr int kCoolantHot = 200;  // coolant byte from which it is too hot (100 C)
 
-std::uint8_t Byte(std::span<const std::uint8_t> image, std::size_t at) { return at < image.size() ? image[at] : 0; }
+int Raw(const ConfigImage& image, FieldId id, int element = 0) { return ReadRaw(image, id, element); }
 
 // The image keeps 1..4 cylinders; 0 reads as 1.
-int Cylinders(std::span<const std::uint8_t> image) { return std::clamp<int>(Byte(image, kImageCylinders), 1, 4); }
+int Cylinders(const ConfigImage& image) { return std::clamp(Raw(image, FieldId::kCylinderCount), 1, 4); }
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
   char buffer[256];
@@ -101,8 +97,7 @@ class Builder {
             v.camPickupSignal ? clLime : clBtnFace);
     Label("LabelEeDataErr").visible = v.programmedDataError;
 
-    const int bike = Byte(m_in.image, kImageBike);
-    const bool choke = bike == 38 || bike == 61 || bike == 63;
+    const bool choke = IdlePositionBike(Raw(m_in.image, FieldId::kBike));
     const int pilot = v.pilotLight;
     const int state = pilot == 0 ? kSlotNo : pilot == 2 ? kSlotYes : kSlotTwinkle;
     Colored("LabelMonPilotLight", Slot(choke ? kSlotChoke : kSlotGearShiftLight) + " - " + Slot(state),
@@ -188,7 +183,7 @@ class Builder {
 
     const int limiters = int(v.ignitionLimiter) + int(v.injectionLimiter) + int(v.retardLimiter);
     Colored("LabelRpm", Format("RPM = %d ", int(v.rpm)), limiters == 3 ? clRed : limiters > 0 ? clFuchsia : clBtnFace);
-    const int limiter = Byte(m_in.image, kImageIgnitionLimiter);
+    const int limiter = Raw(m_in.image, FieldId::kIgnitionLimiter);
     Gauge("CGaugeRpm", kGaugeRpmMax, limiter != 0 ? std::optional<int>(v.rpm / limiter) : std::nullopt);
 
     const double ap = v.ap * 0.1;
@@ -250,8 +245,8 @@ class Builder {
   // 0 below the lambda bar's beginning, 100 beyond its end.
   int LambdaPosition() const {
     const int afr = m_live.afr;
-    const int low = Byte(m_in.image, kImageLambdaBar);
-    const int high = Byte(m_in.image, kImageLambdaBar + 3);
+    const int low = Raw(m_in.image, FieldId::kLambdaBar, 0);
+    const int high = Raw(m_in.image, FieldId::kLambdaBar, 3);
     if (afr < low) return 0;
     if (afr > high) return 100;
     // A bar without width (an image not yet normalised) has no inside.
@@ -260,19 +255,19 @@ class Builder {
   }
 
   void LambdaBar() {
-    const int low = Byte(m_in.image, kImageLambdaBar);
-    const int high = Byte(m_in.image, kImageLambdaBar + 3);
+    const int low = Raw(m_in.image, FieldId::kLambdaBar, 0);
+    const int high = Raw(m_in.image, FieldId::kLambdaBar, 3);
     auto at = [&](int point) {
       if (high <= low) return 0;
       return std::clamp((point - low) * 100 / (high - low), 0, 100);
     };
-    m_out.lambdaBands = {at(Byte(m_in.image, kImageLambdaBar + 1)), at(Byte(m_in.image, kImageLambdaBar + 2))};
+    m_out.lambdaBands = {at(Raw(m_in.image, FieldId::kLambdaBar, 1)), at(Raw(m_in.image, FieldId::kLambdaBar, 2))};
   }
 
   void Servos() {
     const CLiveValues& v = m_live;
-    const TColor intakeColour = !v.intakeServoOk && Byte(m_in.image, kImageIntakeServoOn) != 0 ? clRed : clBtnFace;
-    const TColor exhaustColour = !v.exhaustServoOk && Byte(m_in.image, kImageExhaustServoOn) != 0 ? clRed : clBtnFace;
+    const TColor intakeColour = !v.intakeServoOk && Raw(m_in.image, FieldId::kInServoEnable) != 0 ? clRed : clBtnFace;
+    const TColor exhaustColour = !v.exhaustServoOk && Raw(m_in.image, FieldId::kExServoEnable) != 0 ? clRed : clBtnFace;
     const char* intake = SlotC(kSlotIntakeServo);
     if (v.intakeServoIdle)
       Colored("LabelMonServoIntake", Format("%s = %d mV/ %s ", intake, int(v.intakeServoMv[0]), SlotC(kSlotIdle)),
@@ -318,10 +313,8 @@ class Builder {
     Text("LabelMonSpeed", Format("%s = %d [km/h]", SlotC(kSlotSpeed), int(v.speed)));
     Text("LabelMonGearNapeti", Format("%s = %d mV", SlotC(kSlotGearVoltage), int(v.gearSensorMv)));
     Text("LabelMonPomerRpmSpeed", Format("Rpm/Speed = %4.1f ", v.rpmSpeedRatio * 0.1));
-    static const char* const kRatioNames[] = {"LabelMonPomerRpmSpeedAuto1", "LabelMonPomerRpmSpeedAuto2",
-                                              "LabelMonPomerRpmSpeedAuto3", "LabelMonPomerRpmSpeedAuto4",
-                                              "LabelMonPomerRpmSpeedAuto5", "LabelMonPomerRpmSpeedAuto6"};
-    for (std::size_t g = 0; g < 6; ++g) Text(kRatioNames[g], Format("%4.1f ", v.learnedRatio[g] * 0.1));
+    for (int g = 1; g <= 6; ++g)
+      Text(GearRow(g).autoRatioLabel, Format("%4.1f ", v.learnedRatio[std::size_t(g - 1)] * 0.1));
     Text("LabelIdleKorAdv", Format("Idle correction = %4.1f °", (int(v.idleAdvanceCorrection) - 1000) * 0.1));
     Text("LabelKorAccJet", Format("Acc. corr = %4.1f %%", v.accelerationCorrection * 0.1));
   }
@@ -346,27 +339,94 @@ const LiveGaugeState* LiveDisplay::Gauge(std::string_view name) const {
 
 LiveDisplay BuildLiveDisplay(const LiveDisplayInputs& in) { return Builder(in).Build(); }
 
-std::vector<LiveHighlight> PageHighlights(const CLiveValues& live, std::span<const std::uint8_t> image,
-                                          int activePage) {
-  std::vector<LiveHighlight> out;
+namespace {
+// The edits of one gear's row: the edits of the up/down pairs bound to the
+// gear's element of each field, in the fields' order.
+struct GearEdits {
+  std::vector<std::string> race;        // gears 1..6
+  std::string voltage;                  // gears 0..6
+  std::string ratio;                    // gears 1..6
+  std::vector<std::string> correction;  // gears 1..6
+};
+
+std::string EditOf(FieldId field, int element) {
+  const char* upDown = UpDownOf(field, element);
+  return upDown ? FieldEditName(upDown) : std::string();
+}
+
+// Looked up once: the tick asks for them many times a second.
+const std::array<GearEdits, kGearRows>& GearEditsByGear() {
+  static const auto edits = [] {
+    std::array<GearEdits, kGearRows> e;
+    for (int g = 0; g < kGearRows; ++g) {
+      e[std::size_t(g)].voltage = EditOf(FieldId::kGearVoltage, g);
+      if (g == 0) continue;
+      for (FieldId f : kRaceGearColumns) e[std::size_t(g)].race.push_back(EditOf(f, g - 1));
+      e[std::size_t(g)].ratio = EditOf(FieldId::kGearRatio, g - 1);
+      for (FieldId f : kGearCorrectionColumns) e[std::size_t(g)].correction.push_back(EditOf(f, g - 1));
+    }
+    return e;
+  }();
+  return edits;
+}
+
+class Highlights {
+ public:
+  void Lime(const std::string& name, bool on) {
+    if (!name.empty()) m_out.push_back({name, on, HighlightStyle::kLime});
+  }
+  void Lime(const char* name, bool on) {
+    if (name) Lime(std::string(name), on);
+  }
+  void Bold(const char* name, bool on) {
+    if (name) m_out.push_back({name, on, HighlightStyle::kBold});
+  }
+  std::vector<LiveHighlight> Take() { return std::move(m_out); }
+
+ private:
+  std::vector<LiveHighlight> m_out;
+};
+}  // namespace
+
+std::vector<LiveHighlight> PageHighlights(const CLiveValues& live, const CParamSet& params, int activePage) {
+  Highlights h;
+  const int gear = live.gear;
   switch (activePage) {
-    case kPageRace: {
-      static const char* const kGearLabels[] = {"LabelRaceGear1", "LabelRaceGear2", "LabelRaceGear3",
-                                                "LabelRaceGear4", "LabelRaceGear5", "LabelRaceGear6"};
-      for (int g = 1; g <= 6; ++g) out.push_back({kGearLabels[g - 1], live.gear == g});
+    case kPageRace:
+      for (int g = 1; g < kGearRows; ++g) {
+        for (const std::string& edit : GearEditsByGear()[std::size_t(g)].race) h.Lime(edit, gear == g);
+        h.Lime(GearRow(g).raceLabel, gear == g);
+      }
+      break;
+    case kPageGear: {
+      const int q = params.Value(FieldId::kGearSystem);
+      for (int g = 0; g < kGearRows; ++g) {
+        const GearEdits& edits = GearEditsByGear()[std::size_t(g)];
+        const GearRowNames& row = GearRow(g);
+        const bool current = gear == g;
+        h.Lime(edits.voltage, current && q == kGearByVoltage);
+        h.Lime(row.voltageLabel, current && q == kGearByVoltage);
+        h.Lime(edits.ratio, current && q == kGearByRatio);
+        h.Lime(row.ratioLabel, current && q == kGearByRatio);
+        h.Lime(row.autoRatioLabel, current && q == kGearAutomatic);
+        for (const std::string& edit : edits.correction) h.Lime(edit, current);
+        h.Lime(row.correctionLabel, current);
+        // Gear 0 has no ratio.
+        h.Bold(row.button, current && (q == kGearByVoltage || (q == kGearByRatio && g > 0)));
+      }
       break;
     }
     case kPageIdle: {
-      const bool inRpmRange = live.rpm != 0 && live.rpm <= Byte(image, kImageIdleRpm) * 100;
-      const bool inThrottleRange = live.throttle < Byte(image, kImageIdleThrottle);
-      out.push_back({"EditIdleRpmMez", inRpmRange});
-      out.push_back({"LabelIdleRpmMez", inRpmRange});
-      out.push_back({"EditIdleTpsMez", inThrottleRange});
-      out.push_back({"LabelIdleTpsMez", inThrottleRange});
+      const bool inRpmRange = live.rpm != 0 && live.rpm <= params.Value(FieldId::kIdleRpmRange);
+      const bool inThrottleRange = live.throttle < params.Value(FieldId::kIdleTpsRange);
+      h.Lime("EditIdleRpmMez", inRpmRange);
+      h.Lime("LabelIdleRpmMez", inRpmRange);
+      h.Lime("EditIdleTpsMez", inThrottleRange);
+      h.Lime("LabelIdleTpsMez", inThrottleRange);
       break;
     }
     default:
       break;
   }
-  return out;
+  return h.Take();
 }

@@ -2,12 +2,13 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/Colours.h"
+#include "image/ConfigImage.h"
+#include "image/ParamSet.h"
 #include "link/LiveValues.h"
 #include "shell/TextSlots.h"
 
@@ -46,7 +47,7 @@ struct LiveDisplay {
 
 struct LiveDisplayInputs {
   const CLiveValues& live;
-  std::span<const std::uint8_t> image;  // the whole configuration image
+  const ConfigImage& image;
   const CTextSlots& textSlots;
   bool extendedMonitor = false;  // "Extended Monitor": sensor voltages beside the values
   bool imageMatchesUnit = false;
@@ -61,15 +62,16 @@ constexpr int kGaugeRpmMax = 100;  // per cent of the ignition limiter
 constexpr int kGaugeCoolantMax = 120;
 constexpr int kGaugeDutyMax = 100;
 
-// Controls of the active page that follow the live operating point: lime
-// while `lime`, their normal colour otherwise.
+// Controls of the active page that follow the live operating point. A
+// coloured control is lime while `on`, else its normal colour (window for
+// edits, face for labels); a button's caption is bold while `on`.
+enum class HighlightStyle : std::uint8_t { kLime, kBold };
 struct LiveHighlight {
   std::string name;
-  bool lime = false;
+  bool on = false;
+  HighlightStyle style = HighlightStyle::kLime;
 };
 
-std::vector<LiveHighlight> PageHighlights(const CLiveValues& live, std::span<const std::uint8_t> image, int activePage);
-
-// Page indices of PageControl1 with live highlights.
-constexpr int kPageRace = 7;
-constexpr int kPageIdle = 9;
+// The highlights of `activePage`, every control of them on or off; the rows
+// follow the parameter set the page was written from.
+std::vector<LiveHighlight> PageHighlights(const CLiveValues& live, const CParamSet& params, int activePage);

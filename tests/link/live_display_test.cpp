@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "image/ConfigImage.h"
+#include "image/ParamSet.h"
 #include "link/Frame.h"
 #include "link/LiveDisplay.h"
 #include "link/LiveValues.h"
@@ -586,25 +589,31 @@ TEST_F(LiveDisplayTest, EngineAndCorrectionTexts) {
   EXPECT_TRUE(Visible("LabelTest8"));
 }
 
+// The controls of a highlight list that are lime (or bold) now.
+std::vector<std::string> On(const std::vector<LiveHighlight>& hs, HighlightStyle style = HighlightStyle::kLime) {
+  std::vector<std::string> on;
+  for (const auto& h : hs)
+    if (h.on && h.style == style) on.push_back(h.name);
+  return on;
+}
+
 TEST(PageHighlights, RaceGearAndIdleRanges) {
-  ConfigImage image{};
+  CParamSet params;
   CLiveValues live;
   live.gear = 3;
-  auto lime = [](const std::vector<LiveHighlight>& hs) {
-    std::vector<std::string> on;
-    for (const auto& h : hs)
-      if (h.lime) on.push_back(h.name);
-    return on;
-  };
-  const auto race = PageHighlights(live, image, 7);
-  EXPECT_EQ(race.size(), 6u);
-  EXPECT_EQ(lime(race), std::vector<std::string>{"LabelRaceGear3"});
+  const auto race = PageHighlights(live, params, 7);
+  // Four edits and a label for each of the six gears.
+  EXPECT_EQ(race.size(), 30u);
+  EXPECT_EQ(On(race), (std::vector<std::string>{"EditRacePilotFirst3", "EditRacePilotSecond3", "EditRaceClutchTime3",
+                                                "EditRaceClutchPause3", "LabelRaceGear3"}));
   live.gear = 0;
-  EXPECT_TRUE(lime(PageHighlights(live, image, 7)).empty());
-  EXPECT_TRUE(PageHighlights(live, image, 12).empty());
+  EXPECT_TRUE(On(PageHighlights(live, params, 7)).empty());
+  EXPECT_TRUE(PageHighlights(live, params, 12).empty());
 
+  ConfigImage image{};
   image[291] = 15;  // 1500 rpm
   image[292] = 30;  // 3.0 %
+  LoadParameterSet(image, params);
   struct Case {
     int rpm;
     int throttle;
@@ -618,7 +627,53 @@ TEST(PageHighlights, RaceGearAndIdleRanges) {
     std::vector<std::string> want;
     if (c.rpmLime) want.insert(want.end(), {"EditIdleRpmMez", "LabelIdleRpmMez"});
     if (c.throttleLime) want.insert(want.end(), {"EditIdleTpsMez", "LabelIdleTpsMez"});
-    EXPECT_EQ(lime(PageHighlights(live, image, 9)), want) << c.rpm << " " << c.throttle;
+    EXPECT_EQ(On(PageHighlights(live, params, 9)), want) << c.rpm << " " << c.throttle;
+  }
+}
+
+// The gear page marks the row the determination uses and the correction row
+// of the live gear; the button of the live gear has a bold caption where it
+// can take a value.
+TEST(PageHighlights, GearPageFollowsTheDetermination) {
+  using V = std::vector<std::string>;
+  struct Case {
+    int q;
+    int gear;
+    V lime;
+    V bold;
+  };
+  const Case cases[] = {
+      {0,
+       3,
+       {"EditGearVoltage3", "LabelGearVoltage3", "EditGearKorAdvance3", "EditGearKorInjection3", "LabelGearKor3"},
+       {"ButtonGear3"}},
+      {0, 0, {"EditGearVoltage0", "LabelGearVoltage0"}, {"ButtonGear0"}},
+      {1,
+       2,
+       {"EditGearRatio2", "LabelGearRatio2", "EditGearKorAdvance2", "EditGearKorInjection2", "LabelGearKor2"},
+       {"ButtonGear2"}},
+      {1, 0, {}, {}},  // gear 0 has no ratio and no correction
+      {2, 5, {"LabelMonPomerRpmSpeedAuto5", "EditGearKorAdvance5", "EditGearKorInjection5", "LabelGearKor5"}, {}},
+      {3, 1, {"EditGearKorAdvance1", "EditGearKorInjection1", "LabelGearKor1"}, {}},
+      {0, 7, {}, {}},  // no such gear
+  };
+  ConfigImage image{};
+  CParamSet params;
+  CLiveValues live;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "q=" << c.q << " gear=" << c.gear);
+    image[136] = static_cast<std::uint8_t>(c.q);
+    LoadParameterSet(image, params);
+    live.gear = static_cast<std::uint8_t>(c.gear);
+    const auto hs = PageHighlights(live, params, 8);
+    auto sorted = [](V v) {
+      std::sort(v.begin(), v.end());
+      return v;
+    };
+    EXPECT_EQ(sorted(On(hs)), sorted(c.lime));
+    EXPECT_EQ(On(hs, HighlightStyle::kBold), c.bold);
+    // Every row is listed, so a gear that is no longer live loses its colour.
+    EXPECT_EQ(hs.size(), 7u * 2 + 6 * 2 + 6 + 6 * 3 + 7);
   }
 }
 
