@@ -7,6 +7,7 @@
 #include "files/Codepage.h"
 #include "image/Normalise.h"
 #include "link/ReleaseChannel.h"
+#include "link/TestButtons.h"
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
 
@@ -19,6 +20,7 @@ int CAppCore::ComNumber() const { return (portIndex == kAutoPortIndex ? autoPort
 void CAppCore::Tick() {
   ++tickCount;
   m_view.TickSheets();
+  if (pendingCommit.Due(tickCount)) CommitRequest(pendingCommit.Control(), 0);
   ReadPort();
   StepConversation();
 
@@ -200,6 +202,9 @@ void CAppCore::ClosePort() {
 void CAppCore::ReleasePort() {
   if (!portEnabled) return;
   portEnabled = false;
+  // Test requests still waiting would drive the outputs whenever the loader
+  // gives the port back, long after the click.
+  oneShot = {};
   ClosePort();
 }
 
@@ -241,9 +246,15 @@ void CAppCore::SendBlockFrame() {
 
 void CAppCore::SendStatusFrame() {
   if (!portEnabled) return;
-  const Frame f = BuildStatusFrame(image, {tuningOn, tachoLambdaSwitch, oneShot});
+  const Frame f = BuildStatusFrame(image, {tuningOn, oneShot});
   oneShot = {};
   m_port->Write(f.data(), f.size());
+}
+
+void CAppCore::ButtonTestClick(std::string_view name) {
+  // While the port is handed to a loader there is no unit to test.
+  if (!portEnabled) return;
+  ::ButtonTestClick(oneShot, name);
 }
 
 // ---------------------------------------------------------------------------
@@ -262,6 +273,9 @@ void CAppCore::SetFileNameAndCaption(std::string name) {
 }
 
 void CAppCore::StartRead() {
+  // A change still waiting for its commit is the user's: it goes into the
+  // image (and the history) before the unit's image replaces it.
+  FlushPendingCommit();
   mode = LinkMode::Reading;
   command = kCmdReadFlag;
   retries = 0;
@@ -274,7 +288,9 @@ void CAppCore::StartRead() {
 }
 
 void CAppCore::StartVerify() {
-  m_view.CommitActivePage();
+  FlushPendingCommit();
+  m_view.ReadActivePage();
+  StoreParameterSet(params, image);
   NormaliseAndLoad();
   mode = LinkMode::Verifying;
   command = kCmdReadFlag | 1;
@@ -286,7 +302,9 @@ void CAppCore::StartVerify() {
 }
 
 void CAppCore::StartProgram() {
-  m_view.CommitActivePage();
+  FlushPendingCommit();
+  m_view.ReadActivePage();
+  StoreParameterSet(params, image);
   NormaliseAndLoad();
   verifyAfterProgram = true;
   dirtyBlocks.fill(true);
@@ -315,6 +333,32 @@ void CAppCore::NormaliseAndLoad() {
   NormaliseImage(image, {&language, &portIndex, &autoPortIndex});
   SetCurrentLanguage(language);
   LoadParameterSet(image, params);
+}
+
+// ---------------------------------------------------------------------------
+// Commits of the parameter pages
+
+void CAppCore::CommitRequest(int control, int key) {
+  if (pendingCommit.Request(control, key, tickCount)) CommitSequence();
+}
+
+void CAppCore::FlushPendingCommit() {
+  if (pendingCommit.Pending()) CommitRequest(pendingCommit.Control(), 0);
+}
+
+void CAppCore::CommitSequence() {
+  // A Read fills the image block by block: the pages' older values must not
+  // go into it half way. The pages are rewritten from the unit's image when
+  // the Read ends.
+  if (mode == LinkMode::Reading) return;
+  m_view.ReadActivePage();
+  StoreParameterSet(params, image);
+  // Sheets reloaded by the load must not start another store.
+  reloadGuard = true;
+  NormaliseAndLoad();
+  reloadGuard = false;
+  m_view.WriteActivePage();
+  RecordHistory();
 }
 
 // Seam: the edit history records the image, marks the blocks that differ

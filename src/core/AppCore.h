@@ -5,9 +5,12 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/AppView.h"
+#include "core/PendingCommit.h"
 #include "image/ConfigImage.h"
+#include "image/Pages.h"
 #include "image/ParamSet.h"
 #include "link/Frame.h"
 #include "link/LiveValues.h"
@@ -47,10 +50,6 @@ constexpr std::size_t kUnitInfoBootRecord = 50;
 constexpr std::size_t kBootRecordSize = 24;
 constexpr std::uint8_t kBootRecordValid = 0xA5;  // last byte of a valid record
 
-// Page indices of PageControl1 that the link looks at.
-constexpr int kPageAdvance = 1;
-constexpr int kPageInjection = 2;
-
 // The one object that owns what the program knows about the unit and runs
 // the serial conversation. It has no window: it reaches the main window
 // through IAppView and the port through ISerialPort.
@@ -85,6 +84,13 @@ class CAppCore {
   void ProgramDirtyBlocks();
   void RequestChangedBlock();
 
+  // Output tests and tuning.
+  // A test button's click, by the button's object name.
+  void ButtonTestClick(std::string_view name);
+  void MenuLadeniOnClick() { tuningOn = !tuningOn; }
+  // The unit's last live frame said the output tests are locked (flag 4.3).
+  bool OutputTestsLocked() const { return live.outputTestsLocked; }
+
   // Frame decoders.
   void OnLiveFrame(std::span<const std::uint8_t> frame);
   void OnBlockReply(std::span<const std::uint8_t> frame);
@@ -98,6 +104,19 @@ class CAppCore {
   // Normalises the image (bringing the port and language settings into
   // range on the way) and loads the parameter set from it.
   void NormaliseAndLoad();
+
+  // The commit of the parameter pages: a request from control `control`
+  // with `key` (0 = now, else the up/down's key) runs the commit sequence
+  // at once or when the pending change falls due (Tick). FlushPendingCommit
+  // commits a pending change now.
+  void CommitRequest(int control, int key);
+  void FlushPendingCommit();
+  // Active page -> parameter set -> image, normalise, load, write the page
+  // back, record in the history.
+  void CommitSequence();
+  CPendingCommit pendingCommit;
+  // Set while the parameter set is loaded inside a commit.
+  bool reloadGuard = false;
 
   CTextSlots textSlots;
   ConfigImage image{};
@@ -130,13 +149,12 @@ class CAppCore {
   bool verifyAfterProgram = false;
   std::uint16_t changedBlocks = 0;
   std::array<bool, kBlockCount> dirtyBlocks{};
-  std::array<std::uint8_t, 4> oneShot{};
+  OneShotBytes oneShot{};
   int tickCount = 0;
 
-  // Tuning switches carried by every status frame: "Tuning on" and the item
-  // of the tacho/lambda switch.
+  // "Tuning on", carried by every status frame. Not part of the image, so
+  // the unit's auto-tuning is off whenever the program starts.
   bool tuningOn = false;
-  std::uint8_t tachoLambdaSwitch = 0;
 
  private:
   void StartRun(LinkMode newMode, std::uint8_t newCommand, int textSlot);

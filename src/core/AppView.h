@@ -42,8 +42,12 @@ class IAppView {
   // The map shown on a page with several maps (injection: 0..3 maps 1..4,
   // 4 map B, 5 the IAP map); -1 when the page shows none.
   virtual int ShownMap(int page) const = 0;
-  // Reads the active page's controls into the image.
-  virtual void CommitActivePage() = 0;
+  // Reads the active page's controls into the core's parameter set (the bike
+  // page also stores the bike type and the note into the image).
+  virtual void ReadActivePage() = 0;
+  // Writes the active page's controls from the parameter set, under the
+  // updating guard, then its rules and the colour of CheckBoxProgHned.
+  virtual void WriteActivePage() = 0;
   // Writes every page's controls from the image.
   virtual void WriteAllPages() = 0;
   // Reloads the advance and injection maps into their sheets after the

@@ -139,6 +139,13 @@ constexpr CLngStr kTachoAfrAutotuning{
     0,
     {"Tacho/AFR, autotunning", "Tacho/AFR, Autotuning", "Compte-tours/AFR, réglage auto", "Otáčkoměr/AFR, autoladění"}};
 
+constexpr CLngStr kRpm{0, {"Rpm", "Drehzahl", "Régime", "Otáčky"}};
+constexpr CLngStr kMinRpm{0, {"Min Rpm", "Min. Drehzahl", "Régime min.", "Min. otáčky"}};
+// Row numbers of the gear tables: the same in every language.
+constexpr CLngStr kGearNumbers[] = {{0, {"0", "0", "0", "0"}}, {0, {"1", "1", "1", "1"}}, {0, {"2", "2", "2", "2"}},
+                                    {0, {"3", "3", "3", "3"}}, {0, {"4", "4", "4", "4"}}, {0, {"5", "5", "5", "5"}},
+                                    {0, {"6", "6", "6", "6"}}};
+
 constexpr NamedText kControlCaptions[] = {
     {"LabelSpojeni",
      {0, {"No connection with PC", "Keine Verbindung mit dem PC", "Pas de connexion avec le PC", "Není spojení s PC"}}},
@@ -181,7 +188,10 @@ constexpr NamedText kControlCaptions[] = {
     {"GroupBoxLambdaTacho",
      {0, {"Lambda on RPM", "Lambda über Drehzahl", "Lambda selon régime", "Lambda podle otáček"}}},
     {"GroupBoxIntakePort", {0, {"Intake ports", "Ansaugkanäle", "Conduits d'admission", "Sací kanály"}}},
-    {"LabelIntakePortRpm", {0, {"Rpm", "Drehzahl", "Régime", "Otáčky"}}},
+    {"LabelIntakePortRpm", kRpm},
+    {"LabelChlazeni", {0, {"Warning light [°C]", "Warnleuchte [°C]", "Témoin [°C]", "Kontrolka [°C]"}}},
+    {"LabelLambdaTachoAf", {0, {"AFR [x10]", "AFR [x10]", "AFR [x10]", "AFR [x10]"}}},
+    {"LabelLambdaTachoRpm", kRpm},
     {"LabelDwell", {0, {"Dwell time [us]", "Schließzeit [us]", "Temps de charge [us]", "Doba nabíjení [us]"}}},
     // Pages added at start
     {"TabSheet_Advance", {0, {"Advance", "Zündzeitpunkt", "Avance", "Předstih"}}},
@@ -210,6 +220,7 @@ constexpr NamedText kControlCaptions[] = {
      {0, {"Acceleration Injection", "Beschleunigungseinspritzung", "Injection d'accélération", "Akcelerační vstřik"}}},
     {"LabelAkcelPrah", {0, {"Threshold [%/s]", "Schwelle [%/s]", "Seuil [%/s]", "Práh [%/s]"}}},
     {"LabelAkcelJet", {0, {"Size [us]", "Größe [us]", "Durée [us]", "Velikost [us]"}}},
+    {"LabelStartJet", {0, {"Time [ms]", "Zeit [ms]", "Durée [ms]", "Doba [ms]"}}},
     {"GroupBoxStartJet", {0, {"Start Injection", "Starteinspritzung", "Injection de démarrage", "Startovací vstřik"}}},
     // Sensors
     {"TabSheet_Cidla", {0, {"Sensors", "Sensoren", "Capteurs", "Čidla"}}},
@@ -220,6 +231,10 @@ constexpr NamedText kControlCaptions[] = {
     {"RadioGroupPolCKPS", {0, {"Polarity CKPS", "Polarität CKPS", "Polarité CKPS", "Polarita CKPS"}}},
     {"ButtonTps0", {0, {"<- TPS 0 %", "<- TPS 0 %", "<- TPS 0 %", "<- TPS 0 %"}}},
     {"ButtonTps100", {0, {"<- TPS 100 %", "<- TPS 100 %", "<- TPS 100 %", "<- TPS 100 %"}}},
+    {"GroupBoxTps",
+     {0, {"Throttle sensor [mV]", "Drosselklappensensor [mV]", "Capteur papillon [mV]", "Snímač škrticí klapky [mV]"}}},
+    {"RadioGroupPolCMPS", {0, {"Polarity CMPS", "Polarität CMPS", "Polarité CMPS", "Polarita CMPS"}}},
+    {"LabelPotencRozsah", {0, {"Range [% / °]", "Bereich [% / °]", "Plage [% / °]", "Rozsah [% / °]"}}},
     // Race
     {"TabSheet_Race", {0, {"Race", "Rennen", "Course", "Závod"}}},
     {"RadioGroupClutchMode", {0, {"Clutch mode", "Kupplungsmodus", "Mode embrayage", "Režim spojky"}}},
@@ -248,13 +263,19 @@ constexpr NamedText kControlCaptions[] = {
     {"LabelPitRetardI",
      {0, {"Retard - I [°/s]", "Spätverstellung - I [°/s]", "Retard - I [°/s]", "Zpoždění - I [°/s]"}}},
     {"LabelPitMinAdv", {0, {"Min Advance [°]", "Min. Zündzeitpunkt [°]", "Avance min. [°]", "Min. předstih [°]"}}},
-    {"LabelPitMinRpm", {0, {"Min Rpm", "Min. Drehzahl", "Régime min.", "Min. otáčky"}}},
+    {"LabelPitMinRpm", kMinRpm},
     {"GroupBoxDisplay",
      {0, {"Display on Bike", "Anzeige am Motorrad", "Affichage sur la moto", "Displej na motocyklu"}}},
     {"CheckBoxTempDisplay",
      {0,
       {"Temperature instead of speed", "Temperatur statt Geschwindigkeit", "Température au lieu de la vitesse",
        "Teplota místo rychlosti"}}},
+    {"LabelRaceGear1", kGearNumbers[1]},
+    {"LabelRaceGear2", kGearNumbers[2]},
+    {"LabelRaceGear3", kGearNumbers[3]},
+    {"LabelRaceGear4", kGearNumbers[4]},
+    {"LabelRaceGear5", kGearNumbers[5]},
+    {"LabelRaceGear6", kGearNumbers[6]},
     // Gear
     {"TabSheet_Gear", {0, {"Gear", "Gang", "Rapport", "Převodovka"}}},
     {"RadioGroupGearSystem", {0, {"Determining of gear", "Gangerkennung", "Détection du rapport", "Určení stupně"}}},
@@ -268,6 +289,27 @@ constexpr NamedText kControlCaptions[] = {
        "Automatique selon rapport régime/vitesse", "Automaticky z poměru otáčky/rychlost"}}},
     {"LabelGearAutoTime", {0, {"Min Time [s]", "Min. Zeit [s]", "Temps min. [s]", "Min. čas [s]"}}},
     {"LabelGearAutoBand", {0, {"Zone [0.1%]", "Zone [0.1%]", "Zone [0.1%]", "Pásmo [0.1%]"}}},
+    {"LabelGearAutoRpm", kMinRpm},
+    {"LabelGearAutoTps", {0, {"Min TPS [%]", "Min. TPS [%]", "TPS min. [%]", "Min. TPS [%]"}}},
+    {"LabelGearVoltage0", kGearNumbers[0]},
+    {"LabelGearVoltage1", kGearNumbers[1]},
+    {"LabelGearVoltage2", kGearNumbers[2]},
+    {"LabelGearVoltage3", kGearNumbers[3]},
+    {"LabelGearVoltage4", kGearNumbers[4]},
+    {"LabelGearVoltage5", kGearNumbers[5]},
+    {"LabelGearVoltage6", kGearNumbers[6]},
+    {"LabelGearRatio1", kGearNumbers[1]},
+    {"LabelGearRatio2", kGearNumbers[2]},
+    {"LabelGearRatio3", kGearNumbers[3]},
+    {"LabelGearRatio4", kGearNumbers[4]},
+    {"LabelGearRatio5", kGearNumbers[5]},
+    {"LabelGearRatio6", kGearNumbers[6]},
+    {"LabelGearKor1", kGearNumbers[1]},
+    {"LabelGearKor2", kGearNumbers[2]},
+    {"LabelGearKor3", kGearNumbers[3]},
+    {"LabelGearKor4", kGearNumbers[4]},
+    {"LabelGearKor5", kGearNumbers[5]},
+    {"LabelGearKor6", kGearNumbers[6]},
     {"GroupBoxGearKor",
      {0, {"Correction per gear", "Korrektur je Gang", "Correction par rapport", "Korekce podle stupně"}}},
     {"LabelGearKorAdvance", {0, {"Advance [°]", "Zündzeitpunkt [°]", "Avance [°]", "Předstih [°]"}}},
@@ -308,6 +350,12 @@ constexpr NamedText kControlCaptions[] = {
     {"LabelIdleControlBand",
      {0, {"Control band [rpm]", "Regelband [rpm]", "Bande de régulation [rpm]", "Pásmo regulace [rpm]"}}},
     {"LabelIdleHyster", {0, {"Hysteresis [rpm]", "Hysterese [rpm]", "Hystérésis [rpm]", "Hystereze [rpm]"}}},
+    {"LabelIdleTpsMez",
+     {0,
+      {"Control Range TPS [0.1%]", "Regelbereich TPS [0.1%]", "Plage de régulation TPS [0.1%]",
+       "Rozsah regulace TPS [0.1%]"}}},
+    {"LabelIdleStart", {0, {"Start time [ms]", "Startzeit [ms]", "Temps de démarrage [ms]", "Doba startu [ms]"}}},
+    {"CheckBoxIdleAdvOn", {0, {"Enable", "Aktiv", "Activée", "Povolena"}}},
     // N2O
     {"TabSheet_Gas", {0, {"N2O", "N2O", "N2O", "N2O"}}},
     {"CheckBoxGas", {0, {"N2O enabled", "N2O aktiv", "N2O activé", "N2O povoleno"}}},
@@ -391,6 +439,10 @@ constexpr NamedText kControlCaptions[] = {
     {"GroupBoxMonUnit", {0, {"Ignition unit", "Zündgerät", "Boîtier d'allumage", "Zapalovací jednotka"}}},
     // Test
     {"TabSheet_Test", {0, {"Test", "Test", "Test", "Test"}}},
+    {"GroupBoxTestJet", {0, {"Output test", "Ausgangstest", "Test des sorties", "Test výstupů"}}},
+    {"LabelTestRpm", {0, {"Test rpm [rpm]", "Testdrehzahl [rpm]", "Régime du test [rpm]", "Otáčky testu [rpm]"}}},
+    {"LabelTestServo",
+     {0, {"Servo test time [ms]", "Servotest Zeit [ms]", "Durée du test servo [ms]", "Doba testu serva [ms]"}}},
     {"ButtonTestJet1A", {0, {"Injector 1A", "Einspritzdüse 1A", "Injecteur 1A", "Vstřikovač 1A"}}},
     {"ButtonTestJet2A", {0, {"Injector 2A", "Einspritzdüse 2A", "Injecteur 2A", "Vstřikovač 2A"}}},
     {"ButtonTestJet3A", {0, {"Injector 3A", "Einspritzdüse 3A", "Injecteur 3A", "Vstřikovač 3A"}}},
@@ -421,6 +473,8 @@ constexpr NamedText kControlCaptions[] = {
 
 constexpr SlotCaption kSlotCaptions[] = {
     {"CheckBoxAktFall", kSlotFallSensor, "", ""},
+    {"CheckBoxAktClutch", kSlotClutchMaster, "", ""},
+    {"GroupBoxTacho", kSlotTacho, "", ""},
     {"GroupBoxChlazeni", kSlotCooling, "", ""},
     {"TabSheet_Idle", kSlotIdle, "", ""},
     {"GroupBoxMonAdvance", kSlotAdvance, "", ""},

@@ -293,7 +293,7 @@ TEST_F(CoreTest, StatusFrameCarriesTuningBytesAndOneShotOnce) {
   for (const auto& [imageByte, frameByte] : copies) core.image[imageByte] = static_cast<std::uint8_t>(frameByte + 100);
   core.image[349] = 0xEE;  // not sent
   core.tuningOn = true;
-  core.tachoLambdaSwitch = 2;
+  core.image[341] = 2;  // item of the tacho/lambda switch, committed into the image
   core.oneShot = {0x41, 0x02, 0x20, 0x08};
   core.SendStatusFrame();
   const Frame f = port.written.back();

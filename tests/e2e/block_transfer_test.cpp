@@ -97,6 +97,8 @@ TEST_F(BlockTransfer, VerifyIgnoresImageByteOne) {
   unit.sim = UnitWith(unitImage);
   core->image = unitImage;
   core->image[1] ^= 0xFF;
+  // The program's parameter set always holds its image; Verify commits the page from it.
+  LoadParameterSet(core->image, core->params);
   core->StartVerify();
   RunToIdle();
   EXPECT_EQ(unit.Commands(), Range(0x41, 0x53));

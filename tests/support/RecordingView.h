@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,7 +26,10 @@ class RecordingView : public IAppView {
   int unitTextsShown = 0;
   int activePage = 0;
   int shownMap = -1;
-  int pagesCommitted = 0;
+  int pagesRead = 0;
+  int activePageWrites = 0;
+  // What reading the page does (a test's edit of the parameter set).
+  std::function<void()> onReadActivePage;
   int pagesWritten = 0;
   int sheetsReloaded = 0;
   int sheetTicks = 0;
@@ -50,7 +54,11 @@ class RecordingView : public IAppView {
   void ShowUnitTexts() override { ++unitTextsShown; }
   int ActivePageIndex() const override { return activePage; }
   int ShownMap(int) const override { return shownMap; }
-  void CommitActivePage() override { ++pagesCommitted; }
+  void ReadActivePage() override {
+    ++pagesRead;
+    if (onReadActivePage) onReadActivePage();
+  }
+  void WriteActivePage() override { ++activePageWrites; }
   void WriteAllPages() override { ++pagesWritten; }
   void ReloadMapSheets() override { ++sheetsReloaded; }
   void TickSheets() override { ++sheetTicks; }

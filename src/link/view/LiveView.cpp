@@ -13,13 +13,12 @@
 #include <algorithm>
 
 #include "core/AppCore.h"
+#include "image/FieldCatalogue.h"
 #include "link/LiveDisplay.h"
 #include "shell/view/Colour.h"
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-constexpr std::size_t kImageN2o = 98;
 
 // Layout of the Monitor page, in pixels at 96 dpi.
 constexpr int kMargin = 8;
@@ -104,15 +103,6 @@ void SetBackground(QWidget& w, TColor colour) {
   p.setColor(QPalette::Window, c);
   w.setPalette(p);
   w.setAutoFillBackground(true);
-}
-
-QHash<QString, QWidget*> WidgetsByName(QMainWindow& window) {
-  QHash<QString, QWidget*> byName;
-  for (QWidget* w : window.findChildren<QWidget*>()) {
-    const QString name = w->objectName();
-    if (!name.isEmpty() && !byName.contains(name)) byName.insert(name, w);
-  }
-  return byName;
 }
 
 void ApplyLabel(QWidget& w, const LiveLabelState& s) {
@@ -274,11 +264,10 @@ void BuildMonitorPage(QWidget& page, double scale) {
   }
 }
 
-void ShowLiveValues(QMainWindow& window, const CAppCore& core) {
-  const QHash<QString, QWidget*> byName = WidgetsByName(window);
+void ShowLiveValues(const WidgetNames& byName, const CAppCore& core) {
   const LiveDisplay display = BuildLiveDisplay({
       core.live, core.image, core.textSlots, IsChecked(byName, "CheckBoxExtMonitor", false), core.imageMatchesUnit != 0,
-      IsChecked(byName, "CheckBoxGas", core.image[kImageN2o] != 0),
+      IsChecked(byName, "CheckBoxGas", ReadRaw(core.image, FieldId::kGasEnable) != 0),
       false,  // no service mode yet
   });
   for (const auto& s : display.labels)
@@ -291,22 +280,28 @@ void ShowLiveValues(QMainWindow& window, const CAppCore& core) {
     SetBackground(*prog, prog->isChecked() ? clRed : clBtnFace);
 }
 
-void RefreshLiveHighlights(QMainWindow& window, const CAppCore& core) {
-  const auto* pages = window.findChild<QTabWidget*>("PageControl1");
-  if (pages) {
-    for (const auto& h : PageHighlights(core.live, core.image, pages->currentIndex())) {
-      QWidget* w = pages->findChild<QWidget*>(QString::fromStdString(h.name));
-      if (!w) continue;
-      if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w)) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, h.lime ? ToQColor(clLime, p) : window.palette().color(QPalette::Base));
-        w->setPalette(p);
-      } else {
-        SetBackground(*w, h.lime ? clLime : clBtnFace);
+void RefreshLiveHighlights(const WidgetNames& byName, int activePage, const QColor& normalBase, const CAppCore& core) {
+  for (const auto& h : PageHighlights(core.live, core.params, activePage)) {
+    QWidget* w = byName.value(QString::fromStdString(h.name));
+    if (!w) continue;
+    if (h.style == HighlightStyle::kBold) {
+      if (w->font().bold() != h.on) {
+        QFont f = w->font();
+        f.setBold(h.on);
+        w->setFont(f);
       }
+    } else if (qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w)) {
+      QPalette p = w->palette();
+      const QColor base = h.on ? ToQColor(clLime, p) : normalBase;
+      if (p.color(QPalette::Base) != base) {
+        p.setColor(QPalette::Base, base);
+        w->setPalette(p);
+      }
+    } else {
+      SetBackground(*w, h.on ? clLime : clBtnFace);
     }
   }
   const bool gas = core.live.gasHandleMode && !core.NoConnectionShown();
   for (const char* name : {"LabelGasMon", "CGaugeGas"})
-    if (auto* w = window.findChild<QWidget*>(name); w && w->isHidden() == gas) w->setVisible(gas);
+    if (QWidget* w = byName.value(name); w && w->isHidden() == gas) w->setVisible(gas);
 }

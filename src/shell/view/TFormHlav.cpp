@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "image/Pages.h"
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
 #include "shell/view/Colour.h"
@@ -24,6 +25,8 @@
 #include "shell/view/LanguageView.h"
 #include "link/view/LiveView.h"
 #include "sheet/view/TTab.h"
+#include "image/view/PageControls.h"
+#include "image/view/ParameterPages.h"
 
 namespace {
 // Design size of the window at 96 dpi.
@@ -46,13 +49,6 @@ constexpr QRect kLabelCom{1205, 12, 135, 19};
 constexpr QRect kLabelVersionArea{kGaugeProgram.x(), 2, kLabelSpojeni.right() + 1 - kGaugeProgram.x(),
                                   kToolBarHeight - 4};
 
-// The pages of PageControl1 in index order.
-constexpr int kPageMonitor = 12;
-constexpr const char* kPageNames[] = {
-    "TabSheet_Bike",  "TabSheet_Advance", "TabSheet_Injection", "TabSheet_Position", "TabSheet_Korekce",
-    "TabSheet_Cidla", "TabSheet_Servo",   "TabSheet_Race",      "TabSheet_Gear",     "TabSheet_Idle",
-    "TabSheet_Gas",   "TabSheet_Ladeni",  "TabSheet_Monitor",   "TabSheet_Test",
-};
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
@@ -66,6 +62,9 @@ TFormHlav::TFormHlav(std::unique_ptr<ISerialPort> port, const std::vector<std::s
 TFormHlav::~TFormHlav() {
   qApp->removeEventFilter(this);
   m_timer1->stop();
+  // The controls go after the core; their last events must not reach it.
+  delete m_pageControls;
+  m_pageControls = nullptr;
   m_core->ClosePort();
 }
 
@@ -85,6 +84,10 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   BuildMenus();
   BuildControls();
   ShowUnitTexts();
+  m_pageControls = new CPageControls(*this, *m_core, [this] { return m_activePage; });
+  m_pageControls->Bind();
+  connect(m_pageControls, &CPageControls::TuningSwitched, this, &TFormHlav::ShowTuningSwitch);
+  connect(m_pageControl1, &QTabWidget::currentChanged, this, &TFormHlav::PageControl1Change);
 
   auto& core = *m_core;
   core.portIndex = 1;
@@ -99,6 +102,8 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   core.silentOpen = false;
   core.OpenPort();
   ApplyLanguage();
+
+  WriteAllPages();
 
   m_labelHlaseni->hide();
   m_gaugeProgram->hide();
@@ -215,6 +220,10 @@ void TFormHlav::BuildToolsMenu(QMenu& menu) {
   QAction* interpolate = menu.addAction(QString());
   interpolate->setObjectName("MenuInterpol");
   connect(interpolate, &QAction::triggered, this, &TFormHlav::MenuInterpolClick);
+  m_menuLadeniOn = menu.addAction(QString());
+  m_menuLadeniOn->setObjectName("MenuLadeniOn");
+  m_menuLadeniOn->setCheckable(true);
+  connect(m_menuLadeniOn, &QAction::triggered, this, &TFormHlav::MenuLadeniOnClick);
 }
 
 void TFormHlav::BuildControls() {
@@ -277,6 +286,7 @@ void TFormHlav::BuildControls() {
     m_pageControl1->addTab(page, QString());
   }
   BuildMonitorPage(*m_pageControl1->widget(kPageMonitor), m_scale);
+  BuildParameterPages(*m_pageControl1, m_scale);
 
   // The unit's identity on the Bike page.
   QWidget* bike = m_pageControl1->widget(0);
@@ -309,13 +319,20 @@ void TFormHlav::MenuReadClick() { m_core->StartRead(); }
 void TFormHlav::MenuVerifyClick() { m_core->StartVerify(); }
 void TFormHlav::MenuProgramClick() { m_core->StartProgram(); }
 
-void TFormHlav::ApplyLanguage() { ApplyLanguageToWindow(*this, m_core->textSlots, CurrentLanguage()); }
+void TFormHlav::ApplyLanguage() {
+  ApplyLanguageToWindow(*this, m_core->textSlots, CurrentLanguage());
+  // Some captions follow the page's settings; the rules set them again.
+  if (m_pageControls)
+    for (int page = 0; page < kPageCount; ++page) m_pageControls->ApplyRules(page);
+}
 
 void TFormHlav::ShowLiveValues() {
-  ::ShowLiveValues(*this, *m_core);
+  ::ShowLiveValues(m_pageControls->Names(), *m_core);
   FitLabelToText(*m_labelVersion, Px(kLabelVersionArea));
 }
-void TFormHlav::RefreshLiveHighlights() { ::RefreshLiveHighlights(*this, *m_core); }
+void TFormHlav::RefreshLiveHighlights() {
+  ::RefreshLiveHighlights(m_pageControls->Names(), m_activePage, palette().color(QPalette::Base), *m_core);
+}
 
 void TFormHlav::SelectLanguage(int language) {
   SetCurrentLanguage(language);
@@ -329,6 +346,9 @@ void TFormHlav::MenuCzechClick() { SelectLanguage(kCzech); }
 
 void TFormHlav::closeEvent(QCloseEvent* event) {
   m_timer1->stop();
+  // A change still pending when the window closes is not committed.
+  m_core->pendingCommit.Clear();
+  m_pageControls->Close();
   m_core->ClosePort();
   QMainWindow::closeEvent(event);
 }
@@ -372,13 +392,27 @@ void TFormHlav::ShowUnitTexts() {
   for (int i = 0; i < 4; ++i) m_labelVerze[i]->setText(Q(*texts[i]));
 }
 
-int TFormHlav::ActivePageIndex() const { return m_pageControl1->currentIndex(); }
+int TFormHlav::ActivePageIndex() const { return m_activePage; }
 
-// The pages and map sheets are views of the image still to come; until then
-// there is nothing to read, write or reload, and no page shows a map.
+// The page being left keeps what the user did on it: a change still pending,
+// or text typed into its focused edit, is committed against that page before
+// the new page becomes the active one.
+void TFormHlav::PageControl1Change(int index) {
+  m_pageControls->CommitFocusedEdit();
+  m_core->FlushPendingCommit();
+  m_activePage = index;
+  m_pageControls->WritePage(index);
+}
+
+void TFormHlav::ReadActivePage() { m_pageControls->ReadPage(m_activePage); }
+void TFormHlav::WriteActivePage() { m_pageControls->WritePage(m_activePage); }
+void TFormHlav::WriteAllPages() {
+  for (int page = 0; page < kPageCount; ++page) m_pageControls->WritePage(page);
+}
+
+// The map sheets are views of the image still to come; until then there is
+// nothing to reload, and no page shows a map.
 int TFormHlav::ShownMap(int) const { return -1; }
-void TFormHlav::CommitActivePage() {}
-void TFormHlav::WriteAllPages() {}
 void TFormHlav::ReloadMapSheets() {}
 
 // --- Sheet controls ------------------------------------------------------------
@@ -415,6 +449,18 @@ void TFormHlav::TickSheets() {
 }
 
 TTab* TFormHlav::FocusedSheetControl() const { return static_cast<TTab*>(m_sheetControls.Focused()); }
+
+void TFormHlav::MenuLadeniOnClick() {
+  m_core->MenuLadeniOnClick();
+  ShowTuningSwitch();
+}
+
+// The menu item and the check box both show the core's tuning switch; the
+// test lock is refreshed with it.
+void TFormHlav::ShowTuningSwitch() {
+  m_menuLadeniOn->setChecked(m_core->tuningOn);
+  m_pageControls->ShowTuningSwitch();
+}
 
 void TFormHlav::MenuPlusClick() {
   if (TTab* t = FocusedSheetControl()) t->StepCommand(1);

@@ -14,9 +14,11 @@ class QProgressBar;
 class QTabWidget;
 class QTimer;
 class QActionGroup;
+class QAction;
 class QSocketNotifier;
 class QKeyEvent;
 class TTab;
+class CPageControls;
 
 // The main window: shows what the core holds and forwards the timer, the
 // user's commands and the port-release requests to it.
@@ -37,8 +39,11 @@ class TFormHlav : public QMainWindow, public IAppView {
   void ShowUnitTexts() override;
   int ActivePageIndex() const override;
   int ShownMap(int page) const override;
-  void CommitActivePage() override;
+  void ReadActivePage() override;
+  void WriteActivePage() override;
   void WriteAllPages() override;
+  CPageControls& PageControls() { return *m_pageControls; }
+  void PageControl1Change(int index);
   void ReloadMapSheets() override;
   void TickSheets() override;
 
@@ -62,6 +67,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   void MenuPlusClick();
   void MenuMinusClick();
   void MenuInterpolClick();
+  void MenuLadeniOnClick();
 
   // IAppView
   void SetMessageText(const std::string& text) override;
@@ -92,6 +98,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   TTab* FocusedSheetControl() const;
   void BuildControls();
   void SelectLanguage(int language);
+  void ShowTuningSwitch();
   int Px(int designPixels) const;
   QRect Px(const QRect& design) const;
 
@@ -110,4 +117,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   CReleaseListener m_release;
   QSocketNotifier* m_releaseNotifier = nullptr;
   CSheetControls m_sheetControls;
+  CPageControls* m_pageControls = nullptr;
+  QAction* m_menuLadeniOn = nullptr;
+  int m_activePage = 0;
 };

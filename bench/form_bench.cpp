@@ -1,0 +1,60 @@
+// The main window's costs per main tick with every page built: the gear
+// page active (the most live highlights) and live data arriving as the idle
+// link brings it, and one commit of a page edit.
+
+#include <benchmark/benchmark.h>
+
+#include <QTabWidget>
+#include <QTimer>
+
+#include "image/Pages.h"
+#include "shell/view/TFormHlav.h"
+#include "support/FakePort.h"
+#include "support/LiveFrames.h"
+
+namespace {
+
+struct Window {
+  FakePort* port;
+  std::unique_ptr<TFormHlav> form;
+  Window() {
+    auto p = std::make_unique<FakePort>();
+    port = p.get();
+    form = std::make_unique<TFormHlav>(std::move(p));
+    form->Timer1().stop();
+    form->Core().image[136] = 0;  // gear by voltage: the voltage row follows the live gear
+    form->Core().image[137] = 6;
+    form->Core().NormaliseAndLoad();
+    form->WriteAllPages();
+    form->findChild<QTabWidget*>("PageControl1")->setCurrentIndex(kPageGear);
+  }
+};
+
+Frame LiveFrame(int tick) {
+  Frame f = testsupport::QuietFrame();
+  testsupport::PutWord(f, 48, 3000 + (tick % 50) * 100);  // rpm
+  f[27] = std::uint8_t(1 + (tick / 6) % 6);               // the live gear changes
+  SealFrame(f);
+  return f;
+}
+
+void BM_MainTickGearPageLive(benchmark::State& state) {
+  Window w;
+  int tick = 0;
+  for (auto _ : state) {
+    // The unit answers a status frame every sixth tick.
+    if (tick % 6 == 0) w.port->Queue(LiveFrame(tick));
+    w.form->Core().Tick();
+    ++tick;
+  }
+  if (w.form->Core().live.rpm == 0) state.SkipWithError("no live frame was decoded");
+}
+BENCHMARK(BM_MainTickGearPageLive)->Unit(benchmark::kMicrosecond);
+
+void BM_CommitSequence(benchmark::State& state) {
+  Window w;
+  for (auto _ : state) w.form->Core().CommitRequest(1, 0);
+}
+BENCHMARK(BM_CommitSequence)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
