@@ -64,6 +64,7 @@ std::string UsageText(const std::string& program) {
          "  VENTRIX_COM<n>    device of port COM n, e.g. VENTRIX_COM1=/dev/ttyUSB3\n"
          "                    (COM n is otherwise the n-th of /dev/ttyUSB*, ttyACM*, ttyS*)\n"
          "  VENTRIX_UNITSIM   the simulator --demo starts (default: next to the program)\n"
+         "  VENTRIX_UNITSIM_OPTIONS  its options, e.g. \"--tests-locked\" (see ventrix-unitsim --help)\n"
          "\n"
          "Files:\n"
          "  $XDG_CONFIG_HOME/ventrix/   settings and recent files (~/.config/ventrix)\n"

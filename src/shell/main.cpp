@@ -40,6 +40,9 @@ bool StartDemoUnit(QProcess& sim, QString& error) {
     return false;
   }
   sim.setProgram(program);
+  // Options for the simulated unit, e.g. "--tests-locked" or a fault to try.
+  if (const QString options = qEnvironmentVariable("VENTRIX_UNITSIM_OPTIONS"); !options.isEmpty())
+    sim.setArguments(QProcess::splitCommand(options));
   sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   // The simulator dies with the program, however the program ends (even
   // SIGKILL), so no orphan keeps the pseudo-terminal.
