@@ -3,7 +3,6 @@
 // normalisation derives from it, and nowhere else.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <functional>
 #include <memory>
@@ -11,43 +10,29 @@
 
 #include "core/AppCore.h"
 #include "image/FieldCatalogue.h"
-#include "link/PosixSerialPort.h"
+#include "support/CoreOnDevice.h"
 #include "support/PtyUnit.h"
-#include "support/RecordingView.h"
 
 namespace {
 
 struct EditCase {
   const char* what;
   FieldId field;
-  std::int32_t shown;              // the value the user sets on the page
-  std::set<std::size_t> changed;   // image bytes expected to differ in the unit
+  std::int32_t shown;             // the value the user sets on the page
+  std::set<std::size_t> changed;  // image bytes expected to differ in the unit
 };
 
 class PageEdit : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(unit.pty.Ok());
-    ::setenv("VENTRIX_COM2", unit.pty.SlavePath().c_str(), 1);
-    core = std::make_unique<CAppCore>(view, std::make_unique<CPosixSerialPort>());
-    core->textSlots.Apply(0);
-    core->OpenPort();
-    ASSERT_TRUE(core->Port().IsOpen());
-  }
-  void TearDown() override { ::unsetenv("VENTRIX_COM2"); }
-
   bool RunToIdle() {
-    for (int i = 0; i < 300; ++i) {
-      core->Tick();
-      unit.Pump();
-      if (core->mode == LinkMode::Idle) return true;
-    }
-    return false;
+    const int ticks = link.RunToIdle([&] { unit.Pump(); }, 300);
+    return ticks < 300;
   }
 
   testsupport::PtyUnit unit;
-  RecordingView view;
-  std::unique_ptr<CAppCore> core;
+  testsupport::CoreOnDevice link{unit.pty.SlavePath()};
+  RecordingView& view = link.view;
+  std::unique_ptr<CAppCore>& core = link.core;
 };
 
 TEST_F(PageEdit, ProgramSendsTheEditedFieldOnly) {
@@ -58,6 +43,7 @@ TEST_F(PageEdit, ProgramSendsTheEditedFieldOnly) {
       {"stage 1 above stage 2 raises stage 2 with it", FieldId::kGasStage1, 95, {99, 100}},
       {"a build-up time of 0 is stored as one step", FieldId::kGasBuildUp, 0, {101}},
   };
+  ASSERT_TRUE(core->Port().IsOpen());
   core->StartRead();
   ASSERT_TRUE(RunToIdle());
   ASSERT_EQ(view.messageText, "Verify: OK");
