@@ -2,13 +2,12 @@
 
 #include <algorithm>
 
+#include "image/BikeOptions.h"
 #include "image/FieldCatalogue.h"
 #include "image/MapStorage.h"
 
 namespace {
 
-// Bikes whose idle step motor timing comes from the bike itself.
-constexpr std::uint8_t kStepMotorBikes[] = {38, 61, 63};
 // Trigger systems whose advance may not exceed base advance + advance range.
 constexpr std::uint8_t kCappedAdvanceTriggers[] = {7, 22};
 constexpr int kLanguageMax = 3;
@@ -82,7 +81,7 @@ std::int32_t Bound(std::int32_t v, std::int32_t lo, std::int32_t hi) {
 
 void ApplyFieldLimit(ConfigImage& image, const FieldInfo& f) {
   const Limit& l = f.limit;
-  if (l.rule == LimitRule::kBikeException && IsOneOf(Byte(image, FieldId::kBike), kStepMotorBikes)) return;
+  if (l.rule == LimitRule::kBikeException && IdlePositionBike(Byte(image, FieldId::kBike))) return;
   if (l.order != Order::kNone) {
     // A sensor that is not the standard one is read as wide-band, like a flag.
     const bool increasing =

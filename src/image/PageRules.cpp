@@ -15,11 +15,6 @@
 namespace {
 constexpr int kDictionaryPageControls = 4;  // dictionary group of the run-time page controls
 
-constexpr int kTempDisplayBikes[] = {17, 18, 27, 34, 35, 42, 47, 51, 55, 59, 60, 61, 63};
-constexpr int kIntakePortBikes[] = {47, 55};
-constexpr int kIdlePositionBikes[] = {38, 61, 63};
-
-bool Listed(std::span<const int> bikes, int bike) { return std::find(bikes.begin(), bikes.end(), bike) != bikes.end(); }
 
 // clang-format off
 constexpr std::array<GearRowNames, kGearRows> kGearRowNames = {{
@@ -221,9 +216,22 @@ const ControlState* FindState(const std::vector<ControlState>& states, std::stri
   return nullptr;
 }
 
-bool TempDisplayAllowed(int bike) { return Listed(kTempDisplayBikes, bike); }
-bool IntakePortsFitted(int bike) { return Listed(kIntakePortBikes, bike); }
-bool IdlePositionBike(int bike) { return Listed(kIdlePositionBikes, bike); }
+void ApplyLambdaDefaults(int sensorType, ConfigImage& image) {
+  struct Characteristic {
+    std::int32_t afr[5];
+    std::int32_t mv[5];
+  };
+  static constexpr Characteristic kDefaults[] = {
+      {{100, 130, 140, 150, 180}, {900, 840, 760, 50, 0}},       // standard
+      {{100, 120, 140, 160, 180}, {0, 1250, 2500, 3750, 5000}},  // wide-band
+  };
+  if (sensorType < 0 || sensorType >= int(std::size(kDefaults))) return;
+  const Characteristic& d = kDefaults[sensorType];
+  for (int i = 0; i < 5; ++i) {
+    WriteRaw(image, FieldId::kLambdaAfrPoints, i, d.afr[i]);
+    WriteRaw(image, FieldId::kLambdaVoltages, i, d.mv[i]);
+  }
+}
 
 const char* UpDownOf(FieldId field, int element) {
   for (const ControlBinding& b : PageBindings())

@@ -8,6 +8,7 @@
 
 #include "core/Colours.h"
 #include "image/FieldCatalogue.h"
+#include "image/BikeOptions.h"
 #include "image/ParamSet.h"
 #include "shell/Lang.h"
 
@@ -41,13 +42,10 @@ std::vector<ControlState> PageRules(int page, const PageRuleInputs& in);
 
 const ControlState* FindState(const std::vector<ControlState>& states, std::string_view name);
 
-// Bike options the pages follow: the temperature display of the race page
-// (other bikes get image byte 107 := 0 whenever the race page is written),
-// the intake ports of the bike page, the idle position control of the idle
-// page (bikes whose unit drives the step motor by itself).
-bool TempDisplayAllowed(int bike);
-bool IntakePortsFitted(int bike);
-bool IdlePositionBike(int bike);
+// The lambda characteristic (AFR points, bytes 353-357, x0.1; voltages in
+// mV, words 179-183) that a newly chosen sensor type starts with: 0 standard,
+// 1 wide-band. Types above 1 have none; the image is then left alone.
+void ApplyLambdaDefaults(int sensorType, ConfigImage& image);
 
 // The up/down pair ("UpDown<X>") that shows element `element` of `field` on
 // any page, from the binding table; null when no control shows it.

@@ -39,16 +39,6 @@ void SetBackground(QWidget& w, TColor colour) {
   w.setAutoFillBackground(true);
 }
 
-// The radio group's lambda sensor type decides the characteristic's defaults.
-struct LambdaDefaults {
-  std::int32_t afr[5];
-  std::int32_t mv[5];
-};
-constexpr LambdaDefaults kLambdaDefaults[] = {
-    {{100, 130, 140, 150, 180}, {900, 840, 760, 50, 0}},       // standard
-    {{100, 120, 140, 160, 180}, {0, 1250, 2500, 3750, 5000}},  // wide-band
-};
-
 // Enter moves on like Tab: to the next control that takes the focus.
 void FocusNext(QWidget& from) {
   for (QWidget* w = from.nextInFocusChain(); w && w != &from; w = w->nextInFocusChain()) {
@@ -309,12 +299,8 @@ void CPageControls::RadioGroupClick(const ControlBinding& group) {
     // The characteristic belongs to the sensor: only a new sensor type
     // brings its defaults; a polarity click keeps a calibrated one.
     const std::int32_t type = m_core.params.Value(FieldId::kLambdaType);
-    if (type != typeBefore && type >= 0 && type < 2) {
-      const LambdaDefaults& d = kLambdaDefaults[type];
-      for (int i = 0; i < 5; ++i) {
-        WriteRaw(m_core.image, FieldId::kLambdaAfrPoints, i, d.afr[i]);
-        WriteRaw(m_core.image, FieldId::kLambdaVoltages, i, d.mv[i]);
-      }
+    if (type != typeBefore) {
+      ApplyLambdaDefaults(type, m_core.image);
       LoadParameterSet(m_core.image, m_core.params);
       WritePage(m_activePage());
     }
