@@ -290,7 +290,7 @@ void CAppCore::StartRead() {
 void CAppCore::StartVerify() {
   FlushPendingCommit();
   m_view.ReadActivePage();
-  StoreParameterSet(params, image);
+  StoreAll();
   NormaliseAndLoad();
   mode = LinkMode::Verifying;
   command = kCmdReadFlag | 1;
@@ -304,7 +304,7 @@ void CAppCore::StartVerify() {
 void CAppCore::StartProgram() {
   FlushPendingCommit();
   m_view.ReadActivePage();
-  StoreParameterSet(params, image);
+  StoreAll();
   NormaliseAndLoad();
   verifyAfterProgram = true;
   dirtyBlocks.fill(true);
@@ -328,11 +328,18 @@ int CAppCore::LowestDirtyBlock() const {
   return it == dirtyBlocks.end() ? -1 : int(it - dirtyBlocks.begin());
 }
 
+void CAppCore::StoreAll() {
+  StoreParameterSet(params, image);
+  // The map sheets own the maps: they go in after the parameter set's grids.
+  m_view.StoreMapSheets();
+}
+
 void CAppCore::NormaliseAndLoad() {
   int language = CurrentLanguage();
   NormaliseImage(image, {&language, &portIndex, &autoPortIndex});
   SetCurrentLanguage(language);
   LoadParameterSet(image, params);
+  m_view.LoadMapSheets();
 }
 
 // ---------------------------------------------------------------------------
@@ -352,7 +359,7 @@ void CAppCore::CommitSequence() {
   // the Read ends.
   if (mode == LinkMode::Reading) return;
   m_view.ReadActivePage();
-  StoreParameterSet(params, image);
+  StoreAll();
   // Sheets reloaded by the load must not start another store.
   reloadGuard = true;
   NormaliseAndLoad();

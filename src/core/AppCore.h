@@ -104,6 +104,8 @@ class CAppCore {
   // Normalises the image (bringing the port and language settings into
   // range on the way) and loads the parameter set from it.
   void NormaliseAndLoad();
+  // Parameter set, then the map sheets, into the image.
+  void StoreAll();
 
   // The commit of the parameter pages: a request from control `control`
   // with `key` (0 = now, else the up/down's key) runs the commit sequence

@@ -50,6 +50,12 @@ class IAppView {
   virtual void WriteActivePage() = 0;
   // Writes every page's controls from the image.
   virtual void WriteAllPages() = 0;
+  // The map sheets as part of the parameter set: loaded from the image after
+  // the parameter set is loaded, stored into it after the parameter set is
+  // stored (they own the maps). A commit caused by a sheet change keeps that
+  // sheet's column counts.
+  virtual void LoadMapSheets() = 0;
+  virtual void StoreMapSheets() = 0;
   // Reloads the advance and injection maps into their sheets after the
   // unit changed them.
   virtual void ReloadMapSheets() = 0;

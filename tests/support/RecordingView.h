@@ -61,5 +61,7 @@ class RecordingView : public IAppView {
   void WriteActivePage() override { ++activePageWrites; }
   void WriteAllPages() override { ++pagesWritten; }
   void ReloadMapSheets() override { ++sheetsReloaded; }
+  void LoadMapSheets() override {}
+  void StoreMapSheets() override {}
   void TickSheets() override { ++sheetTicks; }
 };

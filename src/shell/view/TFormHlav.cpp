@@ -414,6 +414,8 @@ void TFormHlav::WriteAllPages() {
 // nothing to reload, and no page shows a map.
 int TFormHlav::ShownMap(int) const { return -1; }
 void TFormHlav::ReloadMapSheets() {}
+void TFormHlav::LoadMapSheets() {}
+void TFormHlav::StoreMapSheets() {}
 
 // --- Sheet controls ------------------------------------------------------------
 

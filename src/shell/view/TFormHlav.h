@@ -45,6 +45,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   CPageControls& PageControls() { return *m_pageControls; }
   void PageControl1Change(int index);
   void ReloadMapSheets() override;
+  void LoadMapSheets() override;
+  void StoreMapSheets() override;
   void TickSheets() override;
 
   // A sheet control on `page`, registered with the window; none when the
