@@ -121,6 +121,13 @@ class CTabModel {
     TakeMarkerValues();
   }
 
+  // Position reference of the position buttons: 0 beginning, 1 centre, 2 end.
+  int PositionReference() const { return m_positionReference; }
+  void SetPositionReference(int reference) {
+    m_positionReference = reference;
+    RequestRedraw(kRedraw);
+  }
+
   SheetMarkers& Markers() { return m_markers; }
   const SheetMarkers& Markers() const { return m_markers; }
   // Takes the marker values from the owner's fields (limiters / 100).
@@ -221,4 +228,5 @@ class CTabModel {
   std::function<void(CTabModel&)> m_liveUpdater;
   std::function<int(std::string_view)> m_measure;
   SheetOwnerFields* m_owner = nullptr;
+  int m_positionReference = 0;
 };
