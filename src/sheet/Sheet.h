@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -253,3 +254,10 @@ void ApplySheetAxisRules(CSheet& sheet, int parts);
 
 // Display text of a raw value on an axis (scale, quantum, unit when shown).
 std::string AxisValueText(const CAxe& axis, std::int32_t raw);
+
+// Bilinear value at (x, y) of a grid of cells (kCellStride layout) over nx
+// X points and ny Y points: the interval is the first whose upper point is
+// not below the coordinate, fractions held to [0, 1] (0.5 across an interval
+// without width), beyond the last point the edge value.
+double SampleBilinear(std::span<const std::int32_t> xs, int nx, std::span<const std::int32_t> ys, int ny,
+                      std::span<const std::int32_t> cells, std::int32_t x, std::int32_t y);

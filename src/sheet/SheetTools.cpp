@@ -31,7 +31,7 @@ void ForCellArrays(CSheet& s, F&& f) {
 }
 
 // Interval index and fraction of v among the first n points (n >= 1).
-void Locate(const std::vector<std::int32_t>& pts, int n, std::int32_t v, int& idx, double& frac) {
+void Locate(std::span<const std::int32_t> pts, int n, std::int32_t v, int& idx, double& frac) {
   if (n < 2) {
     idx = 0;
     frac = 0;
@@ -379,33 +379,40 @@ bool CTabModel::ToggleSheetEnabled() {
   return true;
 }
 
+double SampleBilinear(std::span<const std::int32_t> xs, int nx, std::span<const std::int32_t> ys, int ny,
+                      std::span<const std::int32_t> cells, std::int32_t x, std::int32_t y) {
+  if (nx < 1 || ny < 1) return 0;
+  int l = 0, j = 0;
+  double fx = 0, fy = 0;
+  Locate(xs, nx, x, l, fx);
+  Locate(ys, ny, y, j, fy);
+  auto at = [&](int i, int k) -> double { return cells[Idx(std::min(i, nx - 1), std::min(k, ny - 1))]; };
+  return (1 - fy) * ((1 - fx) * at(l, j) + fx * at(l + 1, j)) + fy * ((1 - fx) * at(l, j + 1) + fx * at(l + 1, j + 1));
+}
+
 void CTabModel::ComputeCellBase(CSheet& s) {
   if (!s.PercentCapable()) return;
   const int bxc = std::clamp(s.baseXCount, 0, kMaxXPoints), byc = std::clamp(s.baseYCount, 0, kMaxYPoints);
   if (bxc < 1 || byc < 1) return;
-  auto base = [&](int l, int j) -> double { return s.baseData[Idx(std::min(l, bxc - 1), std::min(j, byc - 1))]; };
-  for (int y = 0; y < s.yAxis.count; ++y) {
-    int j = 0;
-    double fy = 0;
-    Locate(s.baseY, byc, s.yAxis.values[static_cast<std::size_t>(y)], j, fy);
-    for (int x = 0; x < s.xAxis.count; ++x) {
-      int l = 0;
-      double fx = 0;
-      Locate(s.baseX, bxc, s.xAxis.values[static_cast<std::size_t>(x)], l, fx);
-      const double v = (1 - fy) * ((1 - fx) * base(l, j) + fx * base(l + 1, j)) +
-                       fy * ((1 - fx) * base(l, j + 1) + fx * base(l + 1, j + 1));
-      s.cellBase[Idx(x, y)] = RoundHalfAway(v);
-    }
-  }
+  for (int y = 0; y < s.yAxis.count; ++y)
+    for (int x = 0; x < s.xAxis.count; ++x)
+      s.cellBase[Idx(x, y)] = RoundHalfAway(SampleBilinear(s.baseX, bxc, s.baseY, byc, s.baseData,
+                                                           s.xAxis.values[static_cast<std::size_t>(x)],
+                                                           s.yAxis.values[static_cast<std::size_t>(y)]));
 }
+
+namespace {
+std::int32_t PercentOf(std::int64_t absolute, std::int32_t base) {
+  return Saturate(DivRoundHalfAway(absolute * 100, base));
+}
+}  // namespace
 
 void CTabModel::ShownFromAbsolute(CSheet& s) {
   if (!s.PercentCapable()) return;
   for (int y = 0; y < s.yAxis.count; ++y)
     for (int x = 0; x < s.xAxis.count; ++x) {
-      const std::int64_t abs = s.absolute[Idx(x, y)];
-      s.Cell(x, y) =
-          s.percentMode ? Saturate(DivRoundHalfAway(abs * 100, s.BaseOf(x, y))) : static_cast<std::int32_t>(abs);
+      const std::int32_t abs = s.absolute[Idx(x, y)];
+      s.Cell(x, y) = s.percentMode ? PercentOf(abs, s.BaseOf(x, y)) : abs;
     }
 }
 
@@ -414,7 +421,14 @@ void CTabModel::AbsoluteFromShown(CSheet& s) {
   for (int y = 0; y < s.yAxis.count; ++y)
     for (int x = 0; x < s.xAxis.count; ++x) {
       const std::int64_t cell = s.Cell(x, y);
-      s.absolute[Idx(x, y)] =
-          s.percentMode ? Saturate(DivRoundHalfAway(cell * s.BaseOf(x, y), 100)) : static_cast<std::int32_t>(cell);
+      std::int32_t& abs = s.absolute[Idx(x, y)];
+      if (!s.percentMode) {
+        abs = static_cast<std::int32_t>(cell);
+        continue;
+      }
+      // A whole percentage is coarser than the stored time: a cell the user
+      // did not change keeps its exact time instead of being quantised.
+      const std::int32_t base = s.BaseOf(x, y);
+      if (cell != PercentOf(abs, base)) abs = Saturate(DivRoundHalfAway(cell * base, 100));
     }
 }

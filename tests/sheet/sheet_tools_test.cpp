@@ -358,8 +358,15 @@ struct PercentCase {
 
 TEST(SheetPercentTest, RoundTrips) {
   const PercentCase cases[] = {
-      {200, 150, 75, 150}, {40, 10, 25, 10}, {333, 100, 30, 100}, {200, -150, -75, -150},
-      {0, 7, 700, 7},      {3, 1, 33, 1},    {800, 3, 0, 0},      {-200, 150, -75, 150},
+      {200, 150, 75, 150},
+      {40, 10, 25, 10},
+      {333, 100, 30, 100},
+      {200, -150, -75, -150},
+      {0, 7, 700, 7},
+      {3, 1, 33, 1},
+      {-200, 150, -75, 150},
+      // 0 % is the whole percentage of 3 / 800; the untouched cell keeps its 3.
+      {800, 3, 0, 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.base) + " / " + std::to_string(c.absolute));
@@ -391,6 +398,22 @@ TEST(SheetPercentTest, EditInPercentStoresAbsoluteOnCommit) {
   EXPECT_EQ(rig.S().Cell(0, 0), 80);
   EXPECT_EQ(rig.S().absolute[0], 160);
   EXPECT_EQ(rig.model.StoreSheet(rig.sheet).values[0], 160);
+}
+
+// A commit after a tab switch used to rewrite every time of the sheet to a
+// whole percentage of its base; only the edited cell may change.
+TEST(SheetPercentTest, CommitConvertsOnlyChangedCells) {
+  SheetRig rig(2, 1, 8, 6, kSheetPercent);
+  CSheet& s = rig.S();
+  s.cellBase[0] = s.cellBase[1] = 3000;
+  s.absolute[0] = 12340;
+  s.absolute[1] = 12340;
+  s.percentMode = 1;
+  CTabModel::ShownFromAbsolute(s);
+  EXPECT_EQ(rig.Row(0), (Ints{411, 411}));
+  EXPECT_TRUE(rig.model.CommitEntryText({1, 0}, "412"));
+  EXPECT_EQ(s.absolute[0], 12340);
+  EXPECT_EQ(s.absolute[1], 12360);
 }
 
 TEST(SheetPercentTest, PerCellBaseIsBilinearAndFollowsTheAxes) {
