@@ -31,11 +31,10 @@ using F = FieldId;
 // tacho rows from 1).
 //
 // Rows are grouped by page in ascending order (checked below), so that a page
-// is one span of the table. Pages 1, 2, 3 and 6 come with the map catalogue;
-// when their rows are added, the base advance (shown -20..60) and the IAP
-// cylinder corrections (shown 0..1000) must be narrowed to their bytes like
-// UpDownLadeniMaxAcc: a typed value beyond the byte keeps only its low bits
-// and would reach the unit in the next status frame.
+// is one span of the table. The base advance and the IAP cylinder corrections
+// are narrowed to what their bytes hold, like UpDownLadeniMaxAcc: a typed
+// value beyond the byte keeps only its low bits and would reach the unit in
+// the next status frame (a base advance of -5 became 251, normalised to 40).
 // clang-format off
 constexpr ControlBinding kBindings[] = {
   // Bike
@@ -61,6 +60,23 @@ constexpr ControlBinding kBindings[] = {
   UpDownAt(kPageBike,        "UpDownLambdaTachoAfr2",     F::kLambdaTachoAfr,            1,   100,   200),
   UpDownAt(kPageBike,        "UpDownLambdaTachoRpm1",     F::kLambdaTachoRpm,            0,     0, 25000,   100),
   UpDownAt(kPageBike,        "UpDownLambdaTachoRpm2",     F::kLambdaTachoRpm,            1,     0, 25000,   100),
+
+  // Advance
+  UpDown  (kPageAdvance,     "UpDownBaseAdvance",         F::kBaseAdvance,                      0,    40),
+  UpDownAt(kPageAdvance,     "UpDownAdvKor1",             F::kAdvanceCylinderCorrection, 0,   -15,    15),
+  UpDownAt(kPageAdvance,     "UpDownAdvKor2",             F::kAdvanceCylinderCorrection, 1,   -15,    15),
+  UpDownAt(kPageAdvance,     "UpDownAdvKor3",             F::kAdvanceCylinderCorrection, 2,   -15,    15),
+  UpDownAt(kPageAdvance,     "UpDownAdvKor4",             F::kAdvanceCylinderCorrection, 3,   -15,    15),
+
+  // Injection
+  UpDown  (kPageInjection,   "UpDownIapTpsMin",           F::kIapTpsMin,                        0,   101),
+  UpDown  (kPageInjection,   "UpDownIapTpsMax",           F::kIapTpsMax,                        0,   101),
+  UpDown  (kPageInjection,   "UpDownIapRpmMin",           F::kIapRpmMin,                        0, 25000,   100),
+  UpDown  (kPageInjection,   "UpDownIapRpmMax",           F::kIapRpmMax,                        0, 25000,   100),
+  UpDownAt(kPageInjection,   "UpDownIapKor1",             F::kIapCylinderCorrection,     0,     0,   255,     5),
+  UpDownAt(kPageInjection,   "UpDownIapKor2",             F::kIapCylinderCorrection,     1,     0,   255,     5),
+  UpDownAt(kPageInjection,   "UpDownIapKor3",             F::kIapCylinderCorrection,     2,     0,   255,     5),
+  UpDownAt(kPageInjection,   "UpDownIapKor4",             F::kIapCylinderCorrection,     3,     0,   255,     5),
 
   // Corrections
   UpDown  (kPageCorrections, "UpDownAkcelPrah",           F::kAccelThreshold,                  10,  2500,    10),

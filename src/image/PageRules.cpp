@@ -4,7 +4,9 @@
 #include <array>
 #include <initializer_list>
 #include <span>
+#include <utility>
 
+#include "image/InjectionCoupling.h"
 #include "image/PageBindings.h"
 #include "image/Pages.h"
 #include "link/LiveValues.h"
@@ -14,7 +16,6 @@
 
 namespace {
 constexpr int kDictionaryPageControls = 4;  // dictionary group of the run-time page controls
-
 
 // clang-format off
 constexpr std::array<GearRowNames, kGearRows> kGearRowNames = {{
@@ -33,6 +34,20 @@ constexpr int kIdleIntakeServo = 1;
 constexpr int kIdleStepMotor = 2;
 constexpr int kIdleStepMotorTpsMin = 3;
 
+constexpr int kMaxCylinders = kInjectionMapCount;  // one injection map per cylinder
+
+constexpr const char* kCylinderList = " 1,2,3,4";
+constexpr int kLabelAfterUpDown = 15;
+constexpr const char* kCouplingPicture = "ImageJetCoupling";
+constexpr const char* kIapCorrectionLabel = "LabelIapKor";
+constexpr const char* kIapToTpLabel = "LabelIapTp";
+constexpr std::pair<const char*, const char*> kIapToTpControls[] = {
+    {"UpDownIapTpsMin", "LabelIapTpsMin"},
+    {"UpDownIapTpsMax", "LabelIapTpsMax"},
+    {"UpDownIapRpmMin", "LabelIapRpmMin"},
+    {"UpDownIapRpmMax", "LabelIapRpmMax"},
+};
+
 constexpr int kPotentiometerInjection = 1;
 constexpr int kPotentiometerAdvance = 2;
 constexpr int kPotentiometerStartLimiter = 3;
@@ -45,6 +60,12 @@ class Rules {
     switch (page) {
       case kPageBike:
         Bike();
+        break;
+      case kPageAdvance:
+        Advance();
+        break;
+      case kPageInjection:
+        Injection();
         break;
       case kPageCorrections:
         Visible("LabelIdleKorAdv", Value(FieldId::kIdleAdvanceOn) != 0);
@@ -83,7 +104,7 @@ class Rules {
   ControlState& State(std::string_view name) {
     for (auto& s : m_out)
       if (s.name == name) return s;
-    return m_out.emplace_back(ControlState{std::string(name), {}, {}, {}, {}, {}});
+    return m_out.emplace_back(ControlState{std::string(name), {}, {}, {}, {}, {}, {}});
   }
   void Visible(const char* name, bool on) {
     if (name) State(name).visible = on;
@@ -107,6 +128,50 @@ class Rules {
     // Written with the page, so the caption never shows another unit than the edit's.
     for (const NamedText& t : ControlCaptions())
       if (std::string_view(t.name) == "LabelDwell") Caption("LabelDwell", t.text.Get(m_in.language));
+  }
+
+  int Cylinders() const { return std::clamp(m_in.params.CylinderCount(), 1, kMaxCylinders); }
+
+  // The row under the advance map: a correction for each cylinder the engine has.
+  void Advance() {
+    Caption("LabelBaseAdvance", Dictionary("Base advance (°)"));
+    Caption("LabelAdvKor", CylinderCorrectionCaption());
+    for (int n = 1; n <= kMaxCylinders; ++n)
+      Visible(UpDownOf(FieldId::kAdvanceCylinderCorrection, n - 1), n <= Cylinders());
+  }
+
+  // The row under the injection maps follows the active sheet: the throttle
+  // maps show where the IAP map takes over, the IAP map its cylinder
+  // corrections, "Inj. B" (a plain percentage) neither, nor the time/percent switch.
+  void Injection() {
+    const int sheet = m_in.activeInjectionSheet;
+    const bool iap = sheet == kInjSheetIap;
+    const bool throttleMap = !iap && sheet != kInjSheetB;
+    Visible("CheckBoxMs", iap || throttleMap);
+    Visible(kIapToTpLabel, throttleMap);
+    for (const auto& [upDown, label] : kIapToTpControls) Visible({upDown, label}, throttleMap);
+
+    const char* last = nullptr;
+    for (int n = 1; n <= kMaxCylinders; ++n) {
+      const char* upDown = UpDownOf(FieldId::kIapCylinderCorrection, n - 1);
+      const bool shown = iap && n <= Cylinders();
+      Visible(upDown, shown);
+      if (shown) last = upDown;
+    }
+    Visible(kIapCorrectionLabel, iap);
+    Caption(kIapCorrectionLabel, CylinderCorrectionCaption());
+    if (last) State(kIapCorrectionLabel).follows = ControlState::Follow{last, kLabelAfterUpDown};
+
+    const CouplingPictureState picture = CouplingPicture(Value(FieldId::kInjectionCoupling), Cylinders());
+    Visible(kCouplingPicture, picture.visible);
+    if (picture.visible) {
+      Caption(kCouplingPicture, picture.text);
+      State(kCouplingPicture).colour = picture.colour;
+    }
+  }
+
+  std::string CylinderCorrectionCaption() const {
+    return std::string(Dictionary("Correction for cylinder")) + kCylinderList;
   }
 
   void Sensors() {
@@ -190,7 +255,7 @@ class Rules {
   void Tuning() {
     Visible({"UpDownLadeniRpm", "LabelLadeniRpm", "UpDownLadeniTps", "LabelLadeniTps"},
             Value(FieldId::kTuningMode) == 0);
-    const int cylinders = std::clamp(m_in.params.CylinderCount(), 1, 4);
+    const int cylinders = Cylinders();
     Visible({"UpDownLadeniKanal", "LabelLadeniKanal"}, Value(FieldId::kInjectionCoupling) == 0 && cylinders >= 2);
     State("UpDownLadeniKanal").maximum = cylinders;
     State("CheckBoxLadeniPovoleno").colour = m_in.tuningOn ? clRed : clBtnFace;

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/Colours.h"
-#include "image/FieldCatalogue.h"
 #include "image/BikeOptions.h"
+#include "image/FieldCatalogue.h"
 #include "image/ParamSet.h"
 #include "shell/Lang.h"
 
@@ -25,6 +25,13 @@ struct ControlState {
   std::optional<std::string> caption;   // in the current language
   std::optional<TColor> colour;         // background (check boxes, radio groups: the control's colour)
   std::optional<std::int32_t> maximum;  // an up/down's maximum
+  // Placed `gap` pixels (at 96 dpi) right of `control`, at its own height:
+  // a label that follows the last of a row's up/downs still shown.
+  struct Follow {
+    std::string control;
+    int gap;
+  };
+  std::optional<Follow> follows;
 };
 
 struct PageRuleInputs {
@@ -33,11 +40,14 @@ struct PageRuleInputs {
   bool tuningOn = false;             // "Tuning on": not in the image
   bool testsLocked = false;          // live flag 4.3 of the last frame: output tests locked
   int language = CurrentLanguage();  // of the captions
+  // The injection control's active sheet: 0-3 "Inj. 1"-"Inj. 4", 4 "Inj. B",
+  // 5 "Inj. IAP" (the order the control defines them in).
+  int activeInjectionSheet = 0;
 };
 
 // The rules of `page` (visibility, enabling, captions, colours, ranges),
-// applied after every write of the page. The bike, advance, injection,
-// position, servo and monitor pages have none of their own here yet.
+// applied after every write of the page. The position, servo and monitor
+// pages have none of their own here yet.
 std::vector<ControlState> PageRules(int page, const PageRuleInputs& in);
 
 const ControlState* FindState(const std::vector<ControlState>& states, std::string_view name);

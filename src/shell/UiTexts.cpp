@@ -192,6 +192,7 @@ constexpr NamedText kControlCaptions[] = {
     {"LabelChlazeni", {0, {"Warning light [°C]", "Warnleuchte [°C]", "Témoin [°C]", "Kontrolka [°C]"}}},
     {"LabelLambdaTachoAf", {0, {"AFR [x10]", "AFR [x10]", "AFR [x10]", "AFR [x10]"}}},
     {"LabelLambdaTachoRpm", kRpm},
+    {"CheckBoxMs", {0, {"ms", "ms", "ms", "ms"}}},
     {"LabelDwell", {0, {"Dwell time [us]", "Schließzeit [us]", "Temps de charge [us]", "Doba nabíjení [us]"}}},
     // Pages added at start
     {"TabSheet_Advance", {0, {"Advance", "Zündzeitpunkt", "Avance", "Předstih"}}},
@@ -539,6 +540,12 @@ constexpr SlotCaption kSlotCaptions[] = {
     {"LabelGasMon", kSlotGasHandle, "", " = --- %"},
     {"LabelMonGearNapeti", kSlotGearVoltage, "", " = --- mV"},
     {"LabelMonServoPosition", kSlotStepServoPosition, "", " = ---"},
+    // Where the IAP map takes over from the throttle maps (injection page).
+    {"LabelIapTp", kSlotIapToTp, "", ""},
+    {"LabelIapTpsMin", kSlotTpsMin, "", ""},
+    {"LabelIapTpsMax", kSlotTpsMax, "", ""},
+    {"LabelIapRpmMin", kSlotRpmMin, "", ""},
+    {"LabelIapRpmMax", kSlotRpmMax, "", ""},
 };
 
 constexpr CLngStr kNo{0, {"No", "Nein", "Non", "Ne"}};
@@ -609,6 +616,8 @@ constexpr const char* kLanguageNeutralControls[] = {
     // The Tools menu's step items read "+" and "-" in every language
     "MenuPlus",
     "MenuMinus",
+    // The all-equal coupling item has no entry in the language tables
+    "Menu_Jet123Stejny",
     // Messages and unit data
     "LabelHlaseni",
     "LabelVersion",
@@ -655,6 +664,9 @@ constexpr const char* kLanguageNeutralControls[] = {
     // Written by their page from the dictionary or the slots, depending on the settings
     "CheckBoxIdleSmerReg",
     "LabelIdleModeErr",
+    "LabelBaseAdvance",
+    "LabelAdvKor",
+    "LabelIapKor",
 };
 }  // namespace
 

@@ -47,6 +47,8 @@ inline constexpr const char* kPortMenuAuto = "Com Auto";
 // The Tools menu's step items.
 inline constexpr const char* kMenuPlusCaption = "+";
 inline constexpr const char* kMenuMinusCaption = "-";
+// The coupling menu's all-equal item.
+inline constexpr const char* kMenuJet123StejnyCaption = "1=2=3=4";
 
 // The Language menu's items, in language-index order.
 inline constexpr const char* kLanguageMenuItems[kLanguageCount] = {"MenuEnglish", "MenuGerman", "MenuFrench",

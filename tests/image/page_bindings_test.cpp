@@ -54,6 +54,21 @@ std::vector<RestatedControl> RestatedControls() {
       {0, "UpDownLambdaTachoAfr2", 369, 100, 200},
       {0, "UpDownLambdaTachoRpm1", 370, 0, 25000, 100},
       {0, "UpDownLambdaTachoRpm2", 371, 0, 25000, 100},
+      // advance: the base advance only up to the 40 degrees its byte holds
+      {1, "UpDownBaseAdvance", 45, 0, 40},
+      {1, "UpDownAdvKor1", 41, -15, 15},
+      {1, "UpDownAdvKor2", 42, -15, 15},
+      {1, "UpDownAdvKor3", 43, -15, 15},
+      {1, "UpDownAdvKor4", 44, -15, 15},
+      // injection: IAP -> TP, and the IAP cylinder corrections within their byte
+      {2, "UpDownIapTpsMin", 48, 0, 101},
+      {2, "UpDownIapTpsMax", 49, 0, 101},
+      {2, "UpDownIapRpmMin", 50, 0, 25000, 100},
+      {2, "UpDownIapRpmMax", 51, 0, 25000, 100},
+      {2, "UpDownIapKor1", 52, 0, 255, 5},
+      {2, "UpDownIapKor2", 53, 0, 255, 5},
+      {2, "UpDownIapKor3", 54, 0, 255, 5},
+      {2, "UpDownIapKor4", 55, 0, 255, 5},
       // corrections
       {4, "UpDownAkcelPrah", 90, 10, 2500, 10},
       {4, "UpDownAkcelJet", 91, 0, 7500, 50},

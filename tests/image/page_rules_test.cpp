@@ -15,8 +15,8 @@
 namespace {
 
 // Page indices, image bytes and colours restated on purpose.
-constexpr int kBike = 0, kCorrections = 4, kSensors = 5, kRace = 7, kGear = 8, kIdle = 9, kN2o = 10, kTuning = 11,
-              kMonitor = 12, kTest = 13;
+constexpr int kBike = 0, kAdvance = 1, kInjection = 2, kCorrections = 4, kSensors = 5, kRace = 7, kGear = 8, kIdle = 9,
+              kN2o = 10, kTuning = 11, kMonitor = 12, kTest = 13;
 constexpr std::size_t kByteBike = 0, kBytePotMode = 75, kByteGas = 98, kByteGearSystem = 136, kByteGearCount = 137,
                       kByteIntakeServo = 59, kByteCoupling = 47, kByteCylinders = 256, kByteIdleType = 290,
                       kByteIdleAdvance = 317, kByteTuningMode = 340, kByteTacho = 341;
@@ -32,7 +32,7 @@ class PageRulesTest : public ::testing::Test {
 
   const std::vector<ControlState>& Rules(int page, int language = kEnglish) {
     LoadParameterSet(image, params);
-    states = PageRules(page, {params, false, tuningOn, testsLocked, language});
+    states = PageRules(page, {params, false, tuningOn, testsLocked, language, activeInjectionSheet});
     return states;
   }
   const ControlState& S(const std::string& name) const {
@@ -65,6 +65,7 @@ class PageRulesTest : public ::testing::Test {
   CParamSet params;
   bool tuningOn = false;
   bool testsLocked = false;
+  int activeInjectionSheet = 0;
   std::vector<ControlState> states;
 };
 
@@ -303,6 +304,93 @@ TEST_F(PageRulesTest, TuningPage) {
     image[kByteTacho] = std::uint8_t(item);
     Rules(kTuning);
     EXPECT_EQ(Colour("RadioGroupLadeniOnByTLS"), item != 0 ? kRed : kFace) << item;
+  }
+}
+
+TEST_F(PageRulesTest, AdvanceRowCorrectsOnlyTheCylindersTheEngineHas) {
+  // A cylinder byte of 0 reads as one cylinder, more than 4 as 4.
+  for (const int cylinders : {0, 1, 2, 3, 4, 9}) {
+    image[kByteCylinders] = std::uint8_t(cylinders);
+    Rules(kAdvance);
+    EXPECT_EQ(ShownPrefix("UpDownAdvKor", 1, 4), std::clamp(cylinders, 1, 4)) << cylinders;
+  }
+  EXPECT_EQ(Caption("LabelBaseAdvance"), "Base advance (°)");
+  EXPECT_EQ(Caption("LabelAdvKor"), "Correction for cylinder 1,2,3,4");
+  Rules(kAdvance, kGerman);
+  EXPECT_EQ(Caption("LabelBaseAdvance"), "Grundzündzeitpunkt (°)");
+  EXPECT_EQ(Caption("LabelAdvKor"), "Korrektur für Zylinder 1,2,3,4");
+}
+
+// Sheets of the injection control: 0-3 maps 1-4, 4 "Inj. B", 5 "Inj. IAP".
+TEST_F(PageRulesTest, InjectionRowFollowsTheActiveSheet) {
+  const char* const kIapToTp[] = {"LabelIapTp",      "UpDownIapTpsMin", "LabelIapTpsMin",
+                                  "UpDownIapTpsMax", "LabelIapTpsMax",  "UpDownIapRpmMin",
+                                  "LabelIapRpmMin",  "UpDownIapRpmMax", "LabelIapRpmMax"};
+  struct Case {
+    int sheet, cylinders;
+    bool ms, iapToTp;
+    int corrections;           // shown from cylinder 1 on
+    const char* labelFollows;  // the correction label, 15 px after this up/down
+  };
+  const Case cases[] = {
+      {0, 4, true, true, 0, nullptr},          {3, 2, true, true, 0, nullptr},
+      {4, 4, false, false, 0, nullptr},        {5, 4, true, false, 4, "UpDownIapKor4"},
+      {5, 2, true, false, 2, "UpDownIapKor2"}, {5, 1, true, false, 1, "UpDownIapKor1"},
+      {5, 0, true, false, 1, "UpDownIapKor1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "sheet=" << c.sheet << " cylinders=" << c.cylinders);
+    activeInjectionSheet = c.sheet;
+    image[kByteCylinders] = std::uint8_t(c.cylinders);
+    Rules(kInjection);
+    EXPECT_EQ(Visible("CheckBoxMs"), c.ms);
+    for (const char* name : kIapToTp) EXPECT_EQ(Visible(name), c.iapToTp) << name;
+    EXPECT_EQ(ShownPrefix("UpDownIapKor", 1, 4), c.corrections);
+    EXPECT_EQ(Visible("LabelIapKor"), c.corrections > 0);
+    const auto& follows = S("LabelIapKor").follows;
+    ASSERT_EQ(follows.has_value(), c.labelFollows != nullptr);
+    if (follows) {
+      EXPECT_EQ(follows->control, c.labelFollows);
+      EXPECT_EQ(follows->gap, 15);
+    }
+  }
+  Rules(kInjection, kCzech);
+  EXPECT_EQ(Caption("LabelIapKor"), "Korekce pro válec 1,2,3,4");
+}
+
+TEST_F(PageRulesTest, CouplingPictureShowsTheModeForSeveralCylinders) {
+  constexpr TColor kYellow = 0x0000FFFF, kAqua = 0x00FFFF00;
+  struct Case {
+    int mode, cylinders;
+    const char* text;  // null: hidden
+    TColor colour;
+  };
+  const Case cases[] = {
+      {0, 4, nullptr, 0},
+      {1, 1, nullptr, 0},
+      {2, 1, nullptr, 0},
+      {1, 2, "1 -> 2", kYellow},
+      {1, 3, "1 -> 2,3", kYellow},
+      {1, 4, "1 -> 2,3,4", kYellow},
+      {2, 2, "1 = 2", kAqua},
+      {2, 3, "1 = 2 = 3", kAqua},
+      {2, 4, "1 = 2 = 3 = 4", kAqua},
+      {1, 9, "1 -> 2,3,4", kYellow},
+      {3, 4, nullptr, 0},  // an unknown mode acts as normal
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "mode=" << c.mode << " cylinders=" << c.cylinders);
+    image[kByteCoupling] = std::uint8_t(c.mode);
+    image[kByteCylinders] = std::uint8_t(c.cylinders);
+    // The picture does not depend on the active sheet.
+    for (const int sheet : {0, 4, 5}) {
+      activeInjectionSheet = sheet;
+      Rules(kInjection);
+      EXPECT_EQ(Visible("ImageJetCoupling"), c.text != nullptr);
+      if (!c.text) continue;
+      EXPECT_EQ(Caption("ImageJetCoupling"), c.text);
+      EXPECT_EQ(Colour("ImageJetCoupling"), c.colour);
+    }
   }
 }
 

@@ -284,6 +284,9 @@ void CPageControls::ApplyState(const ControlState& s) {
   if (s.colour) SetBackground(*w, *s.colour);
   if (s.maximum)
     if (auto* upDown = qobject_cast<TUpDown*>(w)) upDown->Value().SetMax(*s.maximum);
+  if (s.follows)
+    if (const QWidget* before = Widget(QString::fromStdString(s.follows->control)))
+      w->move(before->geometry().right() + 1 + int(s.follows->gap * w->logicalDpiX() / 96.0 + 0.5), w->y());
 }
 
 void CPageControls::RadioGroupClick(const ControlBinding& group) {

@@ -16,7 +16,10 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <iterator>
+#include <type_traits>
 
+#include "image/InjectionCoupling.h"
 #include "image/Pages.h"
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
@@ -26,6 +29,7 @@
 #include "link/view/LiveView.h"
 #include "sheet/view/TTab.h"
 #include "image/view/PageControls.h"
+#include "image/view/MapPageRows.h"
 #include "image/view/ParameterPages.h"
 
 namespace {
@@ -211,6 +215,29 @@ void TFormHlav::BuildDeviceMenu(QMenu& menu) {
 }
 
 void TFormHlav::BuildToolsMenu(QMenu& menu) {
+  // Injection coupling: one of the three modes is checked, as byte 47 says.
+  QMenu* coupling = menu.addMenu(QString());
+  coupling->setObjectName("Menu_Jet123Mode");
+  auto* modes = new QActionGroup(coupling);
+  struct Mode {
+    const char* name;
+    void (TFormHlav::*handler)();
+    const char* fixedCaption;  // null: from the language tables
+  };
+  const Mode kModes[] = {
+      {"Menu_Jet123Normal", &TFormHlav::Menu_Jet123NormalClick, nullptr},
+      {"Menu_Jet123Coupled", &TFormHlav::Menu_Jet123CoupledClick, nullptr},
+      {"Menu_Jet123Stejny", &TFormHlav::Menu_Jet123StejnyClick, kMenuJet123StejnyCaption},
+  };
+  static_assert(std::size(kModes) == std::extent_v<decltype(m_couplingModes)>);
+  for (std::size_t i = 0; i < std::size(kModes); ++i) {
+    QAction* a = coupling->addAction(QString::fromUtf8(kModes[i].fixedCaption ? kModes[i].fixedCaption : ""));
+    a->setObjectName(kModes[i].name);
+    a->setCheckable(true);
+    modes->addAction(a);
+    m_couplingModes[i] = a;
+    connect(a, &QAction::triggered, this, kModes[i].handler);
+  }
   QAction* plus = menu.addAction(QString::fromUtf8(kMenuPlusCaption));
   plus->setObjectName("MenuPlus");
   connect(plus, &QAction::triggered, this, &TFormHlav::MenuPlusClick);
@@ -287,6 +314,7 @@ void TFormHlav::BuildControls() {
   }
   BuildMonitorPage(*m_pageControl1->widget(kPageMonitor), m_scale);
   BuildParameterPages(*m_pageControl1, m_scale);
+  BuildMapPageRows(*m_pageControl1, m_scale);
 
   // The unit's identity on the Bike page.
   QWidget* bike = m_pageControl1->widget(0);
@@ -451,6 +479,18 @@ void TFormHlav::TickSheets() {
 }
 
 TTab* TFormHlav::FocusedSheetControl() const { return static_cast<TTab*>(m_sheetControls.Focused()); }
+
+// The coupling commands change the maps as well as byte 47; the menu's
+// check marks follow through ShowCouplingMode.
+void TFormHlav::Menu_Jet123NormalClick() {}
+void TFormHlav::Menu_Jet123CoupledClick() {}
+void TFormHlav::Menu_Jet123StejnyClick() {}
+
+// A stored mode the program does not know acts as normal.
+void TFormHlav::ShowCouplingMode(int mode) {
+  const auto checked = std::size_t(EffectiveCouplingMode(mode));
+  for (std::size_t i = 0; i < std::size(m_couplingModes); ++i) m_couplingModes[i]->setChecked(i == checked);
+}
 
 void TFormHlav::MenuLadeniOnClick() {
   m_core->MenuLadeniOnClick();

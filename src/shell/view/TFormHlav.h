@@ -70,6 +70,11 @@ class TFormHlav : public QMainWindow, public IAppView {
   void MenuMinusClick();
   void MenuInterpolClick();
   void MenuLadeniOnClick();
+  void Menu_Jet123NormalClick();
+  void Menu_Jet123CoupledClick();
+  void Menu_Jet123StejnyClick();
+  // Checks the coupling menu's item of `mode` (image byte 47).
+  void ShowCouplingMode(int mode);
 
   // IAppView
   void SetMessageText(const std::string& text) override;
@@ -121,5 +126,6 @@ class TFormHlav : public QMainWindow, public IAppView {
   CSheetControls m_sheetControls;
   CPageControls* m_pageControls = nullptr;
   QAction* m_menuLadeniOn = nullptr;
+  QAction* m_couplingModes[3] = {};  // normal, coupled, all equal
   int m_activePage = 0;
 };
