@@ -105,14 +105,10 @@ CouplingPictureState CouplingPicture(int mode, int cylinders) {
   if (mode == kCouplingNormal || cyl < 2) return p;
   p.visible = true;
   p.colour = mode == kCouplingCoupled ? clYellow : clAqua;
-  p.text.assign(1, '1');
-  for (int i = 2; i <= cyl; ++i) {
-    if (mode == kCouplingAllEqual)
-      p.text += " = ";
-    else
-      p.text += i == 2 ? " -> " : ",";
-    p.text += static_cast<char>('0' + i);
-  }
+  // The texts in full: "1 -> 2", "1 -> 2,3", "1 -> 2,3,4" and "1 = 2" ...
+  static constexpr const char* kCoupled[] = {"1 -> 2", "1 -> 2,3", "1 -> 2,3,4"};
+  static constexpr const char* kAllEqual[] = {"1 = 2", "1 = 2 = 3", "1 = 2 = 3 = 4"};
+  p.text = (mode == kCouplingAllEqual ? kAllEqual : kCoupled)[cyl - 2];
   return p;
 }
 

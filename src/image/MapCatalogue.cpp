@@ -258,6 +258,9 @@ ControlRect PlaceSheetControl(const SheetControlLayout& l, int clientWidth, int 
 void DefineControl(SheetControlId id, CTabModel& model, const BackgroundLookup& backgrounds) {
   const SheetControlLayout& layout = Layout(id);
   for (const SheetDef& d : SheetsOf(id)) Define(model, d, layout, backgrounds);
+  if (layout.budgetColumns || layout.budgetRows)
+    model.SetBudget({layout.budgetColumns ? layout.budgetColumns : table::kColumnBudget,
+                     layout.budgetRows ? layout.budgetRows : table::kRowBudget});
   SetFixedAxisValues(id, model);
   if (id == SheetControlId::kIdlePosition) ApplyIdleCurveUnit(model, kIdleServoVolts);
   for (int s = 0; s < model.SheetCount(); ++s) model.ApplyAxisRules(s, kPartAll | kPartResetElastic);

@@ -91,8 +91,8 @@ struct SheetControlLayout {
   int width, height;
   int left, top;
   std::uint32_t options;  // ControlOptions, given when the control is created
-  // Visible columns × rows of the table; 0 keeps the view's default. The
-  // model has no field for it: the view takes it from here.
+  // Columns × rows the table is sized for (DefineControl sets them on the
+  // model); 0 keeps the full 15 × 10.
   int budgetColumns, budgetRows;
   int titleFont, labelFont;             // 0 keeps the sheet's default
   int showDataUnit;                     // the small sheets print the unit with their values

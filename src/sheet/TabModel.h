@@ -11,6 +11,7 @@
 #include "image/MapGrid.h"
 #include "sheet/Selection.h"
 #include "sheet/Sheet.h"
+#include "sheet/TableGeometry.h"
 
 // The owner's fields that the markers come from and go back to, shared by
 // every sheet control of a window. Limiters are held in rpm here and in
@@ -75,6 +76,12 @@ class CTabModel {
 
   // ---- access ----
   int SheetCount() const { return m_count; }
+  // The columns and rows the table view is sized for.
+  void SetBudget(table::TableBudget budget) {
+    m_budget = budget;
+    RequestRedraw(kRedraw | kRelayout);
+  }
+  table::TableBudget Budget() const { return m_budget; }
   int ActiveIndex() const { return m_active; }
   int PreviousIndex() const { return m_previous; }
   bool ValidSheet(int sheet) const { return sheet >= 0 && sheet < m_count; }
@@ -229,4 +236,5 @@ class CTabModel {
   std::function<int(std::string_view)> m_measure;
   SheetOwnerFields* m_owner = nullptr;
   int m_positionReference = 0;
+  table::TableBudget m_budget;
 };

@@ -12,20 +12,23 @@ int TopMargin(int sheetCount, std::uint32_t options, int barTop) {
   return t;
 }
 
-TableGeometry ComputeTableGeometry(int width, int height, int top, double ppi, const CSheet& sheet) {
+TableGeometry ComputeTableGeometry(int width, int height, int top, double ppi, const CSheet& sheet,
+                                   TableBudget budget) {
+  budget.columns = std::max(1, budget.columns);
+  budget.rows = std::max(1, budget.rows);
   TableGeometry g;
   g.top = top;
   g.rowHeaderWidth = static_cast<int>(kRowHeaderWidth96 * ppi / 96);
   g.gap = static_cast<int>(kHeaderGap96 * ppi / 96);
-  g.headerHeight = (height - top - g.gap - kBottomMargin) / 11;
+  g.headerHeight = (height - top - g.gap - kBottomMargin) / (budget.rows + 1);
   g.cellsLeft = kLeftMargin + g.rowHeaderWidth + g.gap;
   g.cellsTop = top + g.headerHeight + g.gap;
-  g.columnWidth = static_cast<double>(width - g.cellsLeft - kRightMargin) / kColumnBudget;
-  g.rowHeight = static_cast<double>(height - top - g.headerHeight - g.gap - kBottomMargin) / kRowBudget;
-  g.visibleColumns = sheet.xAxis.collapsed ? 1 : std::min(kColumnBudget, sheet.xAxis.count);
-  g.visibleRows = sheet.yAxis.collapsed ? 1 : std::min(kRowBudget, sheet.yAxis.count);
-  g.horizontalBar = g.visibleColumns == kColumnBudget && sheet.xAxis.count > kColumnBudget;
-  g.verticalBar = g.visibleRows == kRowBudget && sheet.yAxis.count > kRowBudget;
+  g.columnWidth = static_cast<double>(width - g.cellsLeft - kRightMargin) / budget.columns;
+  g.rowHeight = static_cast<double>(height - top - g.headerHeight - g.gap - kBottomMargin) / budget.rows;
+  g.visibleColumns = sheet.xAxis.collapsed ? 1 : std::min(budget.columns, sheet.xAxis.count);
+  g.visibleRows = sheet.yAxis.collapsed ? 1 : std::min(budget.rows, sheet.yAxis.count);
+  g.horizontalBar = g.visibleColumns == budget.columns && sheet.xAxis.count > budget.columns;
+  g.verticalBar = g.visibleRows == budget.rows && sheet.yAxis.count > budget.rows;
   return g;
 }
 

@@ -42,6 +42,14 @@ constexpr TColor kFillTargetFrame = 0x808080;
 constexpr TColor kReadOnlyText = 0x808080;
 constexpr TColor kSpinnerArrow = 0x808080;
 
+// How many columns and rows the table is sized for: the map pages' big
+// controls use the full 15 x 10, the small ones fewer, so their cells stay
+// readable.
+struct TableBudget {
+  int columns = kColumnBudget;
+  int rows = kRowBudget;
+};
+
 // Top margin T; barTop b is 5, or 25 when the sheet tabs need their own row.
 int TopMargin(int sheetCount, std::uint32_t options, int barTop);
 
@@ -60,7 +68,8 @@ struct TableGeometry {
   bool verticalBar = false;
 };
 
-TableGeometry ComputeTableGeometry(int width, int height, int top, double ppi, const CSheet& sheet);
+TableGeometry ComputeTableGeometry(int width, int height, int top, double ppi, const CSheet& sheet,
+                                   TableBudget budget = {});
 
 // Scroll position limited to [0, count - visible].
 int ClampFirstVisible(int first, int count, int visible);

@@ -659,6 +659,19 @@ TEST(SheetGeometryTest, MarginsBarsAndPositions) {
   EXPECT_EQ(g.visibleColumns, 1);
   EXPECT_FALSE(g.horizontalBar);
 
+  // A small control sized for 2 x 5: wide cells, a bar once the points
+  // outnumber the budget.
+  rig.S().xAxis.collapsed = 0;
+  rig.S().xAxis.count = 2;
+  rig.S().yAxis.count = 9;
+  g = table::ComputeTableGeometry(270, 200, 25, 96, rig.S(), {2, 5});
+  EXPECT_EQ(g.headerHeight, (200 - 25 - 15 - 27) / 6);
+  EXPECT_DOUBLE_EQ(g.columnWidth, (270 - 90 - 27) / 2.0);
+  EXPECT_EQ(g.visibleColumns, 2);
+  EXPECT_EQ(g.visibleRows, 5);
+  EXPECT_FALSE(g.horizontalBar);
+  EXPECT_TRUE(g.verticalBar);
+
   EXPECT_EQ(table::ScrollToShow(0, 17, 20, 15), 3);
   EXPECT_EQ(table::ScrollToShow(5, 2, 20, 15), 2);
   EXPECT_EQ(table::ClampFirstVisible(9, 20, 15), 5);

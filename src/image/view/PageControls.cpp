@@ -266,7 +266,8 @@ void CPageControls::WritePage(int page) {
 }
 
 void CPageControls::ApplyRules(int page) {
-  const PageRuleInputs in{m_core.params, false, m_core.tuningOn, m_core.OutputTestsLocked()};
+  PageRuleInputs in{m_core.params, false, m_core.tuningOn, m_core.OutputTestsLocked()};
+  if (m_activeInjectionSheet) in.activeInjectionSheet = m_activeInjectionSheet();
   for (const ControlState& s : PageRules(page, in)) ApplyState(s);
 }
 

@@ -64,6 +64,8 @@ class CPageControls : public QObject, public IControlValues {
   // The command buttons of the pages that take a live value.
   void ButtonTpsClick(bool hundredPercent);
   void ButtonGearClick(int gear);
+  // The injection sheet on show, for page 2's rules.
+  void SetInjectionSheetSource(std::function<int()> source) { m_activeInjectionSheet = std::move(source); }
   // CheckBoxLadeniPovoleno and the tuning page's and test page's rules
   // (colours, test lock) after the core's tuning switch changed.
   void ShowTuningSwitch();
@@ -88,6 +90,7 @@ class CPageControls : public QObject, public IControlValues {
   QWidget& m_root;
   CAppCore& m_core;
   std::function<int()> m_activePage;
+  std::function<int()> m_activeInjectionSheet;
   QHash<QString, QWidget*> m_byName;
   QHash<const QLineEdit*, TUpDown*> m_pairOfEdit;
   std::vector<QWidget*> m_pages;

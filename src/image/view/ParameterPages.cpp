@@ -6,11 +6,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <algorithm>
 #include <initializer_list>
 #include <iterator>
 #include <string>
 #include <utility>
 
+#include "image/MapCatalogue.h"
 #include "image/PageBindings.h"
 #include "image/Pages.h"
 #include "image/view/PageBuilder.h"
@@ -19,9 +21,8 @@
 // Layout of the scalar pages in pixels at 96 dpi. Groups stand in columns;
 // inside a group, rows of label + edit are kRowStep apart, labels left of
 // their edits. Widths hold the longest caption of the four languages (the
-// language test checks them) and the widest value of each range. Pages whose
-// map sheets come later keep their controls in one column at the left and
-// leave the rest of the page to the sheets.
+// language test checks them) and the widest value of each range. On pages
+// shared with map sheets the controls take the space the sheets leave.
 namespace {
 
 constexpr int kMargin = 8;     // page edge to the first column
@@ -83,6 +84,21 @@ QGroupBox* PairGroup(CPageBuilder& b, const char* name, int x, int y, int width,
 // Back from screen to design pixels, for placing below a control already built.
 int Unscale(const CPageBuilder& b, int screenPixels) { return int(screenPixels * 1000.0 / b.Px(1000) + 0.5); }
 int Bottom(const CPageBuilder& b, const QWidget* w) { return Unscale(b, w->y() + w->height()); }
+
+// The free space the map sheets of `page` leave: below the lowest of them,
+// right of the rightmost.
+int BelowSheets(int page) {
+  int bottom = 0;
+  for (const SheetControlLayout& l : SheetControlLayouts())
+    if (l.page == page) bottom = std::max(bottom, l.top + l.height);
+  return bottom + kGap;
+}
+int RightOfSheets(int page) {
+  int right = 0;
+  for (const SheetControlLayout& l : SheetControlLayouts())
+    if (l.page == page) right = std::max(right, l.left + l.width);
+  return right + kGap;
+}
 
 // The up/down that the binding table gives element `element` of `field` on `page`.
 const char* AddedUpDown(int page, FieldId field, int element) {
@@ -160,23 +176,27 @@ void BuildBikePage(CPageBuilder& b) {
 }
 
 void BuildCorrectionsPage(CPageBuilder& b) {
+  // Three columns under the correction sheets: acceleration and start, the
+  // acceleration constants, the corrections the unit applies now.
   constexpr int kWidth = 400;
-  QGroupBox* accel = PairGroup(b, "GroupBoxAkcel", kMargin, kMargin, kWidth, kEditWide,
+  constexpr int kColumn = kWidth + kGap;
+  const int top = BelowSheets(kPageCorrections);
+  QGroupBox* accel = PairGroup(b, "GroupBoxAkcel", kMargin, top, kWidth, kEditWide,
                                {{"LabelAkcelPrah", "UpDownAkcelPrah"}, {"LabelAkcelJet", "UpDownAkcelJet"}});
-  QGroupBox* start = PairGroup(b, "GroupBoxStartJet", kMargin, Bottom(b, accel) + kGap, kWidth, kEditNarrow,
-                               {{"LabelStartJet", "UpDownStartJet"}});
-  QGroupBox* acc = PairGroup(b, "GroupBoxAccK", kMargin, Bottom(b, start) + kGap, kWidth, kEditWide,
-                             {{"LabelAccKPlus", "UpDownAccKPlus"},
-                              {"LabelAccKMinus", "UpDownAccKMinus"},
-                              {"LabelAccT100", "UpDownAccT100"},
-                              {"LabelAccT0", "UpDownAccT0"}});
+  PairGroup(b, "GroupBoxStartJet", kMargin, Bottom(b, accel) + kGap, kWidth, kEditNarrow,
+            {{"LabelStartJet", "UpDownStartJet"}});
+  PairGroup(b, "GroupBoxAccK", kMargin + kColumn, top, kWidth, kEditWide,
+            {{"LabelAccKPlus", "UpDownAccKPlus"},
+             {"LabelAccKMinus", "UpDownAccKMinus"},
+             {"LabelAccT100", "UpDownAccT100"},
+             {"LabelAccT0", "UpDownAccT0"}});
   // The corrections the unit applies now, from the live data.
   constexpr const char* kLive[] = {"LabelKorVodaJet", "LabelKorVzduch",  "LabelKorTlak",      "LabelKorSytic",
                                    "LabelKorNapeti",  "LabelKorVodaIgn", "LabelKorPotencIgn", "LabelKorPotencJet",
                                    "LabelKorAccJet",  "LabelIdleKorAdv"};
-  int y = Bottom(b, acc) + kGap;
+  int y = top + kGroupTop + kLabelDy;
   for (const char* name : kLive) {
-    b.Label(name, kMargin + kInner, y, kWidth - kInner);
+    b.Label(name, kMargin + 2 * kColumn + kInner, y, kWidth - kInner);
     y += 20;
   }
 }
@@ -184,27 +204,29 @@ void BuildCorrectionsPage(CPageBuilder& b) {
 void BuildSensorsPage(CPageBuilder& b) {
   constexpr int kWidth = 330;
   constexpr int kInnerWidth = kWidth - 2 * kInner;
+  // One column right of the sensor sheets.
+  const int x = RightOfSheets(kPageSensors);
   // Each edit with the button that takes the live sensor voltage into it;
   // the edits first, so that Enter moves from one to the other.
-  QGroupBox* tps = b.Group("GroupBoxTps", kMargin, kMargin, kWidth, GroupHeight(2));
+  QGroupBox* tps = b.Group("GroupBoxTps", x, kMargin, kWidth, GroupHeight(2));
   constexpr Pair kTps[] = {{"ButtonTps0", "UpDownTps0"}, {"ButtonTps100", "UpDownTps100"}};
   for (int i = 0; i < 2; ++i) b.UpDown(kTps[i].upDown, kInner, kGroupTop + i * kRowStep, kEditWide, tps);
   for (int i = 0; i < 2; ++i)
     b.Button(kTps[i].label, kInner + kEditWide + kUpDownWidth + kGap, kGroupTop + i * kRowStep + kButtonDy, 110, tps);
   int y = Bottom(b, tps) + kGap;
-  b.RadioGroup("RadioGroupCidloLambdaMode", kMargin, y, kWidth, RadioHeight(2));
+  b.RadioGroup("RadioGroupCidloLambdaMode", x, y, kWidth, RadioHeight(2));
   y += RadioHeight(2) + kGap;
-  b.RadioGroup("RadioGroupPolCKPS", kMargin, y, kWidth, RadioHeight(2));
+  b.RadioGroup("RadioGroupPolCKPS", x, y, kWidth, RadioHeight(2));
   y += RadioHeight(2) + kGap;
 
   const int rangeY = kGroupTop + RadioHeight(4) + kGap;
-  QGroupBox* potenc = b.Group("GroupBoxPotenc", kMargin, y, kWidth, rangeY + kEditHeight + kGap + 2);
+  QGroupBox* potenc = b.Group("GroupBoxPotenc", x, y, kWidth, rangeY + kEditHeight + kGap + 2);
   b.RadioGroup("RadioGroupPotencMode", kInner, kGroupTop, kInnerWidth, RadioHeight(4), potenc);
   PairRows(b, potenc, kInner, rangeY, LabelWidth(kWidth, kEditNarrow), kEditNarrow,
            {{"LabelPotencRozsah", "UpDownPotencRozsah"}});
   // Hidden and without items: the program keeps no CMPS polarity. Last, so that
   // it leaves no hole.
-  b.RadioGroup("RadioGroupPolCMPS", kMargin, Bottom(b, potenc) + kGap, kWidth, RadioHeight(2));
+  b.RadioGroup("RadioGroupPolCMPS", x, Bottom(b, potenc) + kGap, kWidth, RadioHeight(2));
 }
 
 void BuildRacePage(CPageBuilder& b) {
@@ -333,13 +355,15 @@ void BuildGearPage(CPageBuilder& b) {
 
 void BuildIdlePage(CPageBuilder& b) {
   constexpr int kWidth = 380;
+  // Above the idle sheets the idle type, with the direction and the type's
+  // error message beside it; the error last, so that hiding it leaves no hole.
   b.RadioGroup("RadioGroupIdleMode", kMargin, kMargin, kWidth, RadioHeight(4));
-  int y = kMargin + RadioHeight(4) + kGap;
-  b.Label("LabelIdleModeErr", kMargin + kInner, y, kWidth - kInner);
-  y += kCheckStep;
-  b.CheckBox("CheckBoxIdleSmerReg", kMargin + kInner, y, kWidth - kInner);
-  y += kCheckStep + kGap;
-  PairRows(b, nullptr, kMargin + kInner, y, LabelWidth(kWidth, kEditWide), kEditWide,
+  constexpr int kBesideX = kMargin + kWidth + kGap + kInner;
+  b.CheckBox("CheckBoxIdleSmerReg", kBesideX, kMargin + kGroupTop, kWidth - kInner);
+  b.Label("LabelIdleModeErr", kBesideX, kMargin + kGroupTop + kCheckStep, kWidth - kInner);
+  // Below the sheets the rows, with the advance control beside them.
+  const int top = BelowSheets(kPageIdle);
+  PairRows(b, nullptr, kMargin + kInner, top, LabelWidth(kWidth, kEditWide), kEditWide,
            {{"LabelIdleStepPuls", "UpDownIdleStepPuls"},
             {"LabelIdleStepPerioda", "UpDownIdleStepPerioda"},
             {"LabelIdleStart", "UpDownIdleStart"},
@@ -350,7 +374,7 @@ void BuildIdlePage(CPageBuilder& b) {
   const int rowsY = kGroupTop + kCheckStep + 4;
   // Beside the rows rather than under them: hidden rows then leave no hole above it.
   QGroupBox* advance =
-      b.Group("GroupBoxIdleAdv", kMargin + kWidth + kGap, kMargin, kWidth, rowsY + 2 * kRowStep + kEditHeight + kGap);
+      b.Group("GroupBoxIdleAdv", kMargin + kWidth + kGap, top, kWidth, rowsY + 2 * kRowStep + kEditHeight + kGap);
   b.CheckBox("CheckBoxIdleAdvOn", kInner, kGroupTop, kWidth - 2 * kInner, advance);
   PairRows(b, advance, kInner, rowsY, LabelWidth(kWidth, kEditNarrow), kEditNarrow,
            {{"LabelIdleAdvNaRpm", "UpDownIdleAdvNaRpm"},

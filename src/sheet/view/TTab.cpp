@@ -194,7 +194,8 @@ void TTab::Relayout() {
   m_hBar.visible = m_vBar.visible = false;
   if (!s) return;
   const int top = TopMargin(m_model.SheetCount(), m_model.Options(), kBarTop);
-  m_geo = ComputeTableGeometry(width(), height(), top, m_ppi, *s);
+  const TableBudget budget = m_model.Budget();
+  m_geo = ComputeTableGeometry(width(), height(), top, m_ppi, *s, budget);
   if (!s->xAxis.collapsed)
     s->xAxis.firstVisible = ClampFirstVisible(s->xAxis.firstVisible, s->xAxis.count, m_geo.visibleColumns);
   if (!s->yAxis.collapsed)
@@ -206,22 +207,22 @@ void TTab::Relayout() {
   m_hBar.visible = m_geo.horizontalBar;
   m_hBar.rect = QRect(m_geo.cellsLeft, bottom + 1, right - m_geo.cellsLeft, kScrollBarThickness);
   m_hBar.total = s->xAxis.count;
-  m_hBar.page = kColumnBudget;
+  m_hBar.page = budget.columns;
   m_hBar.position = s->xAxis.firstVisible;
   m_vBar.vertical = true;
   m_vBar.visible = m_geo.verticalBar;
   m_vBar.rect = QRect(right + 1, m_geo.cellsTop, kScrollBarThickness, bottom - m_geo.cellsTop);
   m_vBar.total = s->yAxis.count;
-  m_vBar.page = kRowBudget;
+  m_vBar.page = budget.rows;
   m_vBar.position = s->yAxis.firstVisible;
 
   // What a small table leaves over goes to the 2D graph of the same sheet.
   if (m_model.Options() & kOptionGraph2D) {
     const bool xc = s->xAxis.collapsed, yc = s->yAxis.collapsed;
     int tr = static_cast<int>(m_geo.columnWidth * (xc ? 1 : s->xAxis.count) + m_geo.cellsLeft + 5);
-    if (!yc && s->yAxis.count > kRowBudget) tr += kScrollBarThickness;
+    if (!yc && s->yAxis.count > budget.rows) tr += kScrollBarThickness;
     int tb = static_cast<int>(m_geo.rowHeight * (yc ? 1 : s->yAxis.count) + m_geo.cellsTop + 5);
-    if (!xc && s->xAxis.count > kColumnBudget) tb += kScrollBarThickness;
+    if (!xc && s->xAxis.count > budget.columns) tb += kScrollBarThickness;
     const double below =
         yc ? (height() - tb - kBottomMargin) * 1.5 : (height() - tb - kBottomMargin) / (s->yAxis.count * 2.0 / 3.0);
     const double beside =

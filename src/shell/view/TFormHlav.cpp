@@ -28,6 +28,7 @@
 #include "shell/view/LanguageView.h"
 #include "link/view/LiveView.h"
 #include "sheet/view/TTab.h"
+#include "image/view/MapSheets.h"
 #include "image/view/PageControls.h"
 #include "image/view/MapPageRows.h"
 #include "image/view/ParameterPages.h"
@@ -88,8 +89,13 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   BuildMenus();
   BuildControls();
   ShowUnitTexts();
+  m_mapSheets = std::make_unique<CMapSheets>(*this, *m_core);
+  m_mapSheets->Build(*m_pageControl1, m_scale);
   m_pageControls = new CPageControls(*this, *m_core, [this] { return m_activePage; });
+  m_pageControls->SetInjectionSheetSource([this] { return m_mapSheets->ActiveInjectionSheet(); });
   m_pageControls->Bind();
+  if (auto* ms = findChild<QCheckBox*>("CheckBoxMs"))
+    connect(ms, &QCheckBox::clicked, this, [this](bool asTime) { m_mapSheets->SetInjectionAsTime(asTime); });
   connect(m_pageControls, &CPageControls::TuningSwitched, this, &TFormHlav::ShowTuningSwitch);
   connect(m_pageControl1, &QTabWidget::currentChanged, this, &TFormHlav::PageControl1Change);
 
@@ -438,12 +444,20 @@ void TFormHlav::WriteAllPages() {
   for (int page = 0; page < kPageCount; ++page) m_pageControls->WritePage(page);
 }
 
-// The map sheets are views of the image still to come; until then there is
-// nothing to reload, and no page shows a map.
-int TFormHlav::ShownMap(int) const { return -1; }
-void TFormHlav::ReloadMapSheets() {}
-void TFormHlav::LoadMapSheets() {}
-void TFormHlav::StoreMapSheets() {}
+int TFormHlav::ShownMap(int page) const {
+  return page == kPageInjection && m_mapSheets ? m_mapSheets->ActiveInjectionSheet() : -1;
+}
+void TFormHlav::ReloadMapSheets() {
+  if (m_mapSheets) m_mapSheets->ReloadUnitMaps();
+}
+void TFormHlav::LoadMapSheets() {
+  if (!m_mapSheets) return;
+  m_mapSheets->Load();
+  ShowInjectionState();
+}
+void TFormHlav::StoreMapSheets() {
+  if (m_mapSheets) m_mapSheets->Store();
+}
 
 // --- Sheet controls ------------------------------------------------------------
 
@@ -465,9 +479,9 @@ TTab* TFormHlav::CreateSheetControl(int width, int height, std::uint32_t options
   return control;
 }
 
-// The map catalogue copies the changed sheet into the image here once the
-// map pages exist.
-void TFormHlav::OnSheetChanged(TTab&) {}
+void TFormHlav::OnSheetChanged(TTab& control) {
+  if (m_mapSheets) m_mapSheets->OnSheetChanged(control);
+}
 
 // The live operating point (engine speed, throttle, pressure, temperatures)
 // is pushed here before each SheetTick once the live-point mapping exists.
@@ -482,9 +496,24 @@ TTab* TFormHlav::FocusedSheetControl() const { return static_cast<TTab*>(m_sheet
 
 // The coupling commands change the maps as well as byte 47; the menu's
 // check marks follow through ShowCouplingMode.
-void TFormHlav::Menu_Jet123NormalClick() {}
-void TFormHlav::Menu_Jet123CoupledClick() {}
-void TFormHlav::Menu_Jet123StejnyClick() {}
+void TFormHlav::Menu_Jet123NormalClick() { CouplingCommand(0); }
+void TFormHlav::Menu_Jet123CoupledClick() { CouplingCommand(1); }
+void TFormHlav::Menu_Jet123StejnyClick() { CouplingCommand(2); }
+
+void TFormHlav::CouplingCommand(int target) {
+  m_mapSheets->CouplingCommand(target);
+  WriteAllPages();
+}
+
+// "ms" and the coupling marks follow the injection sheets after every load.
+void TFormHlav::ShowInjectionState() {
+  if (auto* ms = findChild<QCheckBox*>("CheckBoxMs")) {
+    const QSignalBlocker quiet(ms);
+    ms->setChecked(m_core->params.injectionAsTime || !m_mapSheets->PercentAvailable());
+    ms->setEnabled(m_mapSheets->PercentAvailable());
+  }
+  ShowCouplingMode(m_core->params.Value(FieldId::kInjectionCoupling));
+}
 
 // A stored mode the program does not know acts as normal.
 void TFormHlav::ShowCouplingMode(int mode) {

@@ -19,6 +19,7 @@ class QSocketNotifier;
 class QKeyEvent;
 class TTab;
 class CPageControls;
+class CMapSheets;
 
 // The main window: shows what the core holds and forwards the timer, the
 // user's commands and the port-release requests to it.
@@ -75,6 +76,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   void Menu_Jet123StejnyClick();
   // Checks the coupling menu's item of `mode` (image byte 47).
   void ShowCouplingMode(int mode);
+  void CouplingCommand(int target);
+  void ShowInjectionState();
 
   // IAppView
   void SetMessageText(const std::string& text) override;
@@ -125,6 +128,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   QSocketNotifier* m_releaseNotifier = nullptr;
   CSheetControls m_sheetControls;
   CPageControls* m_pageControls = nullptr;
+  std::unique_ptr<CMapSheets> m_mapSheets;
   QAction* m_menuLadeniOn = nullptr;
   QAction* m_couplingModes[3] = {};  // normal, coupled, all equal
   int m_activePage = 0;

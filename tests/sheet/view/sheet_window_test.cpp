@@ -54,7 +54,10 @@ class SheetWindowTest : public QObject {
   void createsTwentyControlsAtMost() {
     auto form = MakeForm();
     QWidget* page = form->findChild<QTabWidget*>("PageControl1")->widget(2);
-    for (int i = 0; i < 20; ++i) {
+    // The map pages hold their own controls already; the rest fill up to 20.
+    const int own = form->SheetControls().Count();
+    QVERIFY(own <= 20);
+    for (int i = own; i < 20; ++i) {
       TTab* t = form->CreateSheetControl(300, 200, 0x0130, page);
       QVERIFY(t);
       QCOMPARE(t->parentWidget(), page);

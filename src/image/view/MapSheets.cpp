@@ -1,0 +1,145 @@
+#include "image/view/MapSheets.h"
+
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <algorithm>
+
+#include "core/AppCore.h"
+#include "image/Pages.h"
+#include "image/view/PageControls.h"
+#include "image/view/SheetBackgrounds.h"
+#include "sheet/view/TTab.h"
+#include "shell/view/TFormHlav.h"
+
+namespace {
+
+// Commit ids of the sheet controls: after every page control's.
+constexpr int kSheetCommitId = 200000;
+
+// The bike tables with the injection reference tables come with the bike
+// types; until then no bike has them, and the injection maps show times.
+class CNoReferenceTables : public IReferenceTables {
+ public:
+  const InjectionReference* Find(int) const override { return nullptr; }
+};
+const CNoReferenceTables kNoReferenceTables;
+
+const void* Background(std::string_view name) { return SheetBackgroundPicture(name); }
+
+}  // namespace
+
+CMapSheets::CMapSheets(TFormHlav& window, CAppCore& core) : m_window(window), m_core(core) {}
+
+void CMapSheets::Build(QTabWidget& pages, double scale) {
+  // The pages are not laid out before the window is shown: their client
+  // area is the page control less its tab row and frame.
+  const int frame = pages.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &pages);
+  const int clientWidth = pages.width() - 2 * frame;
+  const int clientHeight = pages.height() - pages.tabBar()->sizeHint().height() - 2 * frame;
+  for (const SheetControlLayout& layout : SheetControlLayouts()) {
+    QWidget* page = pages.widget(layout.page);
+    if (!page) continue;
+    // The row of page controls sits in the 30 pixels below the page size.
+    const ControlRect r = PlaceSheetControl(layout, clientWidth, clientHeight, scale);
+    TTab* tab = m_window.CreateSheetControl(r.width, r.height, layout.options, page);
+    if (!tab) continue;
+    tab->move(r.left, r.top);
+    tab->setObjectName(QString("TabSheets%1").arg(int(Index(layout.id))));
+    DefineControl(layout.id, tab->Model(), Background);
+    m_tabs[Index(layout.id)] = tab;
+    m_controls.controls[Index(layout.id)] = &tab->Model();
+  }
+  m_built = true;
+}
+
+void CMapSheets::Load() {
+  if (!m_built) return;
+  m_loading = true;
+  MapLoadOptions options;
+  options.changedControl = m_changing;
+  options.afterInjectionLoad = [this](CTabModel& injection) {
+    m_percentAvailable = ApplyBaseTables(injection, kNoReferenceTables, m_core.params.Value(FieldId::kBike));
+  };
+  LoadMapSheets(m_core.image, m_controls, options);
+  AfterLoad();
+  m_loading = false;
+}
+
+void CMapSheets::AfterLoad() {
+  if (CTabModel* injection = m_controls[SheetControlId::kInjection]) {
+    ApplyCouplingView(*injection, CouplingMode(), m_core.params.CylinderCount());
+    SetInjectionDisplay(*injection, m_core.params.injectionAsTime || !m_percentAvailable, Background);
+    // Propagation compares with map 1 as loaded, never with an older state.
+    m_copy.Take(injection->Sheet(0));
+  }
+  const IdleCurveUnit& idle = IdleCurveFor(m_core.params.Value(FieldId::kBike), m_core.params.Value(FieldId::kIdleType),
+                                           m_core.params.Value(FieldId::kInServoPercent));
+  if (TTab* tab = Control(SheetControlId::kIdlePosition)) {
+    ApplyIdleCurveUnit(tab->Model(), idle);
+    tab->setVisible(idle.shown != 0);
+  }
+  for (TTab* tab : m_tabs)
+    if (tab) tab->Model().RequestRedraw(kRedraw | kRelayout);
+}
+
+void CMapSheets::Store() {
+  if (m_built) StoreMapSheets(m_controls, m_core.image);
+}
+
+void CMapSheets::ReloadUnitMaps() {
+  if (!m_built) return;
+  MapControls unitMaps;
+  for (SheetControlId id : {SheetControlId::kAdvance, SheetControlId::kInjection})
+    unitMaps.controls[Index(id)] = m_controls[id];
+  m_loading = true;
+  LoadMapSheets(m_core.image, unitMaps, {});
+  AfterLoad();
+  m_loading = false;
+}
+
+int CMapSheets::ActiveInjectionSheet() const {
+  const CTabModel* injection = m_controls[SheetControlId::kInjection];
+  return injection ? injection->ActiveIndex() : 0;
+}
+
+int CMapSheets::CouplingMode() const { return EffectiveCouplingMode(m_core.params.Value(FieldId::kInjectionCoupling)); }
+
+void CMapSheets::OnSheetChanged(TTab& control) {
+  // Loading, writing a page or the commit's own reload report changes too.
+  if (!m_built || m_loading || m_core.reloadGuard || m_window.PageControls().Updating()) return;
+  const auto it = std::find(m_tabs.begin(), m_tabs.end(), &control);
+  if (it == m_tabs.end()) return;
+  const auto id = static_cast<SheetControlId>(it - m_tabs.begin());
+  CTabModel& model = control.Model();
+  switch (id) {
+    case SheetControlId::kAdvance:
+      // The base advance marker can be dragged; the field holds 0..40.
+      m_core.params.Value(FieldId::kBaseAdvance) = std::clamp(model.Markers().baseAdvance, 0, 40);
+      break;
+    case SheetControlId::kInjection:
+      AfterInjectionChange(model, CouplingMode(), m_copy);
+      break;
+    default:
+      break;
+  }
+  m_changing = id;
+  m_core.CommitRequest(kSheetCommitId + int(Index(id)), 0);
+  m_changing.reset();
+}
+
+void CMapSheets::SetInjectionAsTime(bool asTime) {
+  m_core.params.injectionAsTime = asTime;
+  if (CTabModel* injection = m_controls[SheetControlId::kInjection]) {
+    SetInjectionDisplay(*injection, asTime || !m_percentAvailable, Background);
+    injection->RequestRedraw(kRedraw | kRelayout);
+  }
+}
+
+void CMapSheets::CouplingCommand(int target) {
+  CTabModel* injection = m_controls[SheetControlId::kInjection];
+  if (!injection) return;
+  ApplyCouplingCommand(*injection, m_core.params, m_copy, target);
+  // Stored, normalised, loaded and recorded like any commit; then every page.
+  m_core.CommitSequence();
+}
