@@ -36,7 +36,7 @@ constexpr AxisDef Data(const char* shortName, const char* unit, std::int32_t min
 }
 
 constexpr TColor kAdvColour = 0xFCE2F4, kInjColour = 0xFCF2E4, kWhite = 0xFFFFFF, kStartColour = 0xECD2F4,
-                 kPressureColour = 0xA0E0C0, kServoColour = 0xCEDBFF, kIapYColour = 0xFFEEEE;
+                 kPressureColour = kSensorColour, kServoColour = kServoVoltsColour, kIapYColour = 0xFFEEEE;
 
 //                         short  unit     min  max    scale step grad   ed fl mc cnt co cl ins rule group   colour       background
 constexpr AxisDef kRpmX  {"RPM",  nullptr, 1,   250,   100,  1,   G::kG1, 1, 1, 1, 15, 0, 0, 1, -1,  0,     kAdvColour,  B::kNone};

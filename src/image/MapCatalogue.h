@@ -47,6 +47,12 @@ enum class SizeRule : std::uint8_t {
   kAtMostHeight,  // width·s × height, shrunk with s only below 96 dpi
 };
 
+// Colours that follow the settings after a load: the servo sheets are
+// lighter while their servo works in percent; a pressure sensor whose two
+// points share one voltage has no slope and shows red.
+constexpr TColor kServoPercentColour = 0xCEF0FF, kServoVoltsColour = 0xCEDBFF;
+constexpr TColor kFlatSensorColour = 0x0000FF, kSensorColour = 0xA0E0C0;
+
 // Bitmaps of the program the sheets paint behind their parts.
 enum class SheetBackground : std::uint8_t { kNone, kBgWa, kBgRainbow, kBgRainbow2, kBgInjB, kBgInjG };
 std::string_view BackgroundName(SheetBackground b);

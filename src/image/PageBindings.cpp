@@ -95,6 +95,26 @@ constexpr ControlBinding kBindings[] = {
   UpDown  (kPageSensors,     "UpDownPotencRozsah",        F::kPotentiometerRange,               0,    60),
   Radio   (kPageSensors,     "RadioGroupPolCKPS",         F::kCrankPolarity),
 
+  // Servo: a set of controls per servo, the page shows the active servo's
+  Check   (kPageServo,       "CheckBoxServoInEnable",     F::kInServoEnable),
+  Check   (kPageServo,       "CheckBoxServoInPercent",    F::kInServoPercent),
+  UpDown  (kPageServo,       "UpDownServoInP",            F::kInServoP,                         0,  1000,     5),
+  Check   (kPageServo,       "CheckBoxServoInStepMotor",  F::kInServoStepMotor),
+  UpDown  (kPageServo,       "UpDownServoInPeriod",       F::kStepMotorPeriod,                  1,   100),
+  UpDown  (kPageServo,       "UpDownServoInExcitation",   F::kStepMotorExcitation,            250, 25000,   250),
+  UpDown  (kPageServo,       "UpDownServoInI",            F::kInServoI,                         0,   250),
+  UpDown  (kPageServo,       "UpDownServoInD",            F::kInServoD,                         0,   250),
+  UpDown  (kPageServo,       "UpDownServoInIOff",         F::kInServoIOff,                      0,   250),
+  UpDown  (kPageServo,       "UpDownServoInDOff",         F::kInServoDOff,                      0,   250),
+  UpDown  (kPageServo,       "UpDownServoInO",            F::kInServoO,                         0,   250),
+  Check   (kPageServo,       "CheckBoxServoExEnable",     F::kExServoEnable),
+  Check   (kPageServo,       "CheckBoxServoExPercent",    F::kExServoPercent),
+  UpDown  (kPageServo,       "UpDownServoExP",            F::kExServoP,                         0,  1000,     5),
+  UpDown  (kPageServo,       "UpDownServoExI",            F::kExServoI,                         0,   250),
+  UpDown  (kPageServo,       "UpDownServoExD",            F::kExServoD,                         0,   250),
+  UpDown  (kPageServo,       "UpDownServoExIOff",         F::kExServoIOff,                      0,   250),
+  UpDown  (kPageServo,       "UpDownServoExDOff",         F::kExServoDOff,                      0,   250),
+
   // Race
   Radio   (kPageRace,        "RadioGroupClutchMode",      F::kClutchMode),
   UpDown  (kPageRace,        "UpDownClutchMinRpm",        F::kClutchMinRpm,                  1000, 25000,   100),

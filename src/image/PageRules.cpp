@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "image/InjectionCoupling.h"
+#include "image/MapCatalogue.h"
 #include "image/PageBindings.h"
 #include "image/Pages.h"
 #include "link/LiveValues.h"
@@ -48,6 +49,22 @@ constexpr std::pair<const char*, const char*> kIapToTpControls[] = {
     {"UpDownIapRpmMax", "LabelIapRpmMax"},
 };
 
+// clang-format off
+constexpr ServoRowItem kServoRow[] = {
+  {"CheckBoxServoInEnable",    "CheckBoxServoExEnable",  nullptr,                  nullptr,                 120, 0,   ServoShown::kAlways},
+  {"CheckBoxServoInPercent",   "CheckBoxServoExPercent", nullptr,                  nullptr,                 110, 0,   ServoShown::kEnabled},
+  {"UpDownServoInP",           "UpDownServoExP",         "LabelServoInP",          "LabelServoExP",          35, 24,  ServoShown::kEnabled},
+  {"CheckBoxServoInStepMotor", nullptr,                  nullptr,                  nullptr,                 140, 0,   ServoShown::kIntakeEnabled},
+  {"UpDownServoInPeriod",      nullptr,                  "LabelServoInPeriod",     nullptr,                  25, 90,  ServoShown::kStepMotor},
+  {"UpDownServoInExcitation",  nullptr,                  "LabelServoInExcitation", nullptr,                  45, 110, ServoShown::kStepMotor},
+  {"UpDownServoInI",           "UpDownServoExI",         "LabelServoInI",          "LabelServoExI",          25, 12,  ServoShown::kNotStepMotor},
+  {"UpDownServoInD",           "UpDownServoExD",         "LabelServoInD",          "LabelServoExD",          25, 12,  ServoShown::kNotStepMotor},
+  {"UpDownServoInIOff",        "UpDownServoExIOff",      "LabelServoInIOff",       "LabelServoExIOff",       25, 50,  ServoShown::kOffGains},
+  {"UpDownServoInDOff",        "UpDownServoExDOff",      "LabelServoInDOff",       "LabelServoExDOff",       25, 50,  ServoShown::kOffGains},
+  {"UpDownServoInO",           nullptr,                  "LabelServoInO",          nullptr,                  25, 12,  ServoShown::kIntakeNotStepMotor},
+};
+// clang-format on
+
 constexpr int kPotentiometerInjection = 1;
 constexpr int kPotentiometerAdvance = 2;
 constexpr int kPotentiometerStartLimiter = 3;
@@ -66,6 +83,9 @@ class Rules {
         break;
       case kPageInjection:
         Injection();
+        break;
+      case kPageServo:
+        Servo();
         break;
       case kPageCorrections:
         Visible("LabelIdleKorAdv", Value(FieldId::kIdleAdvanceOn) != 0);
@@ -180,6 +200,40 @@ class Rules {
             mode == kPotentiometerInjection || mode == kPotentiometerAdvance);
     // The cam pickup's polarity is not stored: the choice is never offered.
     Visible("RadioGroupPolCMPS", false);
+  }
+
+  void Servo() {
+    const bool intake = m_in.activeServoSheet != kExhaustServoSheet;
+    const bool e = Value(intake ? FieldId::kInServoEnable : FieldId::kExServoEnable) != 0;
+    const bool s = intake && Value(FieldId::kInServoStepMotor) != 0;
+    for (const ServoRowItem& item : kServoRow) {
+      bool shown = false;
+      switch (item.shown) {
+        case ServoShown::kAlways:
+          shown = true;
+          break;
+        case ServoShown::kEnabled:
+          shown = e;
+          break;
+        case ServoShown::kIntakeEnabled:
+          shown = e && intake;
+          break;
+        case ServoShown::kStepMotor:
+          shown = e && s;
+          break;
+        case ServoShown::kNotStepMotor:
+          shown = e && !s;
+          break;
+        case ServoShown::kIntakeNotStepMotor:
+          shown = e && !s && intake;
+          break;
+        case ServoShown::kOffGains:
+          shown = e && !s && (intake || m_in.serviceMode);
+          break;
+      }
+      Visible({item.intake, item.intakeLabel}, intake && shown);
+      Visible({item.exhaust, item.exhaustLabel}, !intake && shown);
+    }
   }
 
   void Race() {
@@ -297,6 +351,8 @@ void ApplyLambdaDefaults(int sensorType, ConfigImage& image) {
     WriteRaw(image, FieldId::kLambdaVoltages, i, d.mv[i]);
   }
 }
+
+std::span<const ServoRowItem> ServoRowItems() { return kServoRow; }
 
 const char* UpDownOf(FieldId field, int element) {
   for (const ControlBinding& b : PageBindings())

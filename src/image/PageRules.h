@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,6 +44,8 @@ struct PageRuleInputs {
   // The injection control's active sheet: 0-3 "Inj. 1"-"Inj. 4", 4 "Inj. B",
   // 5 "Inj. IAP" (the order the control defines them in).
   int activeInjectionSheet = 0;
+  // The servo control's active sheet: 0 intake, 1 exhaust.
+  int activeServoSheet = 0;
 };
 
 // The rules of `page` (visibility, enabling, captions, colours, ranges),
@@ -60,6 +63,28 @@ void ApplyLambdaDefaults(int sensorType, ConfigImage& image);
 // The up/down pair ("UpDown<X>") that shows element `element` of `field` on
 // any page, from the binding table; null when no control shows it.
 const char* UpDownOf(FieldId field, int element = 0);
+
+// The row of the servo page shows the servo of the active sheet: each servo
+// has its own controls, at the same places, and the rules show one set.
+enum class ServoShown : std::uint8_t {
+  kAlways,
+  kEnabled,             // the servo is enabled
+  kIntakeEnabled,       // ... and it is the intake servo
+  kStepMotor,           // ... and the intake servo drives a step motor
+  kNotStepMotor,        // enabled, not a step motor
+  kIntakeNotStepMotor,  // enabled intake servo, not a step motor
+  kOffGains,            // as kNotStepMotor; the exhaust servo's only in the service test mode
+};
+struct ServoRowItem {
+  const char* intake;       // a check box or an up/down pair ("UpDown<X>")
+  const char* exhaust;      // null: the exhaust servo has no such setting
+  const char* intakeLabel;  // the caption of an up/down pair; null for a check box
+  const char* exhaustLabel;
+  int width;       // design pixels: the check box, or the edit of a pair
+  int labelWidth;  // design pixels
+  ServoShown shown;
+};
+std::span<const ServoRowItem> ServoRowItems();
 
 // Gear determination (image byte 136): how the unit finds the gear.
 enum GearSystem : int {

@@ -416,6 +416,13 @@ std::vector<LiveHighlight> PageHighlights(const CLiveValues& live, const CParamS
       }
       break;
     }
+    case kPageAdvance: {
+      // Below the advance map's first speed point the unit fires at the base advance.
+      const MapGrid& advance = params.Grid(MapId::kAdvance);
+      const std::int32_t firstRpm = advance.columnAxis.empty() ? 0 : advance.columnAxis.front() * 100;
+      h.Lime("LabelBaseAdvance", live.rpm < firstRpm);
+      break;
+    }
     case kPageIdle: {
       const bool inRpmRange = live.rpm != 0 && live.rpm <= params.Value(FieldId::kIdleRpmRange);
       const bool inThrottleRange = live.throttle < params.Value(FieldId::kIdleTpsRange);

@@ -146,6 +146,15 @@ constexpr CLngStr kGearNumbers[] = {{0, {"0", "0", "0", "0"}}, {0, {"1", "1", "1
                                     {0, {"3", "3", "3", "3"}}, {0, {"4", "4", "4", "4"}}, {0, {"5", "5", "5", "5"}},
                                     {0, {"6", "6", "6", "6"}}};
 
+// The servo page's row: the intake and the exhaust servo have a set each.
+constexpr CLngStr kServoEnable{0, {"Servo enable", "Servo aktiv", "Servo activé", "Servo povoleno"}};
+constexpr CLngStr kServoPercent{0, {"Percent", "Prozent", "Pourcentage", "Procenta"}};
+constexpr CLngStr kServoP{0, {"1/P", "1/P", "1/P", "1/P"}};
+constexpr CLngStr kServoI{0, {"I", "I", "I", "I"}};
+constexpr CLngStr kServoD{0, {"D", "D", "D", "D"}};
+constexpr CLngStr kServoIOff{0, {"I off", "I aus", "I arrêt", "I vyp"}};
+constexpr CLngStr kServoDOff{0, {"D off", "D aus", "D arrêt", "D vyp"}};
+
 constexpr NamedText kControlCaptions[] = {
     {"LabelSpojeni",
      {0, {"No connection with PC", "Keine Verbindung mit dem PC", "Pas de connexion avec le PC", "Není spojení s PC"}}},
@@ -199,6 +208,24 @@ constexpr NamedText kControlCaptions[] = {
     {"TabSheet_Injection", {0, {"Injection", "Einspritzung", "Injection", "Vstřik"}}},
     {"TabSheet_Position", {0, {"Position", "Position", "Position", "Poloha"}}},
     {"TabSheet_Servo", {0, {"Servo", "Servo", "Servo", "Serva"}}},
+    {"CheckBoxServoInEnable", kServoEnable},
+    {"CheckBoxServoExEnable", kServoEnable},
+    {"CheckBoxServoInPercent", kServoPercent},
+    {"CheckBoxServoExPercent", kServoPercent},
+    {"LabelServoInP", kServoP},
+    {"LabelServoExP", kServoP},
+    {"CheckBoxServoInStepMotor", {0, {"Step motor", "Schrittmotor", "Moteur pas à pas", "Krokový motor"}}},
+    {"LabelServoInPeriod", {0, {"Period [ms]", "Periode [ms]", "Période [ms]", "Perioda [ms]"}}},
+    {"LabelServoInExcitation", {0, {"Excitation [us]", "Erregung [us]", "Excitation [us]", "Buzení [us]"}}},
+    {"LabelServoInI", kServoI},
+    {"LabelServoExI", kServoI},
+    {"LabelServoInD", kServoD},
+    {"LabelServoExD", kServoD},
+    {"LabelServoInIOff", kServoIOff},
+    {"LabelServoExIOff", kServoIOff},
+    {"LabelServoInDOff", kServoDOff},
+    {"LabelServoExDOff", kServoDOff},
+    {"LabelServoInO", {0, {"O", "O", "O", "O"}}},
     // Corrections
     {"TabSheet_Korekce", {0, {"Corrections", "Korrekturen", "Corrections", "Korekce"}}},
     {"GroupBoxAccK",

@@ -15,8 +15,8 @@
 namespace {
 
 // Page indices, image bytes and colours restated on purpose.
-constexpr int kBike = 0, kAdvance = 1, kInjection = 2, kCorrections = 4, kSensors = 5, kRace = 7, kGear = 8, kIdle = 9,
-              kN2o = 10, kTuning = 11, kMonitor = 12, kTest = 13;
+constexpr int kBike = 0, kAdvance = 1, kInjection = 2, kCorrections = 4, kSensors = 5, kServo = 6, kRace = 7, kGear = 8,
+              kIdle = 9, kN2o = 10, kTuning = 11, kMonitor = 12, kTest = 13;
 constexpr std::size_t kByteBike = 0, kBytePotMode = 75, kByteGas = 98, kByteGearSystem = 136, kByteGearCount = 137,
                       kByteIntakeServo = 59, kByteCoupling = 47, kByteCylinders = 256, kByteIdleType = 290,
                       kByteIdleAdvance = 317, kByteTuningMode = 340, kByteTacho = 341;
@@ -32,7 +32,9 @@ class PageRulesTest : public ::testing::Test {
 
   const std::vector<ControlState>& Rules(int page, int language = kEnglish) {
     LoadParameterSet(image, params);
-    states = PageRules(page, {params, false, tuningOn, testsLocked, language, activeInjectionSheet});
+    PageRuleInputs in{params, serviceMode, tuningOn, testsLocked, language, activeInjectionSheet};
+    in.activeServoSheet = activeServoSheet;
+    states = PageRules(page, in);
     return states;
   }
   const ControlState& S(const std::string& name) const {
@@ -66,6 +68,8 @@ class PageRulesTest : public ::testing::Test {
   bool tuningOn = false;
   bool testsLocked = false;
   int activeInjectionSheet = 0;
+  bool serviceMode = false;
+  int activeServoSheet = 0;
   std::vector<ControlState> states;
 };
 
@@ -356,6 +360,54 @@ TEST_F(PageRulesTest, InjectionRowFollowsTheActiveSheet) {
   }
   Rules(kInjection, kCzech);
   EXPECT_EQ(Caption("LabelIapKor"), "Korekce pro válec 1,2,3,4");
+}
+
+// The row shows the active servo's set only; e = that servo enabled, s = the
+// intake servo drives a step motor.
+TEST_F(PageRulesTest, ServoRowShowsTheActiveServosSettings) {
+  constexpr std::size_t kByteExhaustServo = 58, kByteStepMotor = 66;
+  const char* const kIntake[] = {"CheckBoxServoInEnable",    "CheckBoxServoInPercent", "UpDownServoInP",
+                                 "CheckBoxServoInStepMotor", "UpDownServoInPeriod",    "UpDownServoInExcitation",
+                                 "UpDownServoInI",           "UpDownServoInD",         "UpDownServoInIOff",
+                                 "UpDownServoInDOff",        "UpDownServoInO"};
+  const char* const kExhaust[] = {"CheckBoxServoExEnable", "CheckBoxServoExPercent", "UpDownServoExP",
+                                  "UpDownServoExI",        "UpDownServoExD",         "UpDownServoExIOff",
+                                  "UpDownServoExDOff"};
+  struct Case {
+    int sheet;
+    int intakeOn, exhaustOn, stepMotor;
+    bool service;
+    const char* intake;   // one letter per control of kIntake, '-' hidden
+    const char* exhaust;  // likewise for kExhaust
+  };
+  const Case cases[] = {
+      {0, 0, 1, 0, false, "E----------", "-------"}, {0, 1, 0, 0, false, "EPpS--IDfdO", "-------"},
+      {0, 1, 0, 1, false, "EPpSTX-----", "-------"}, {0, 5, 0, 1, true, "EPpSTX-----", "-------"},
+      {1, 1, 0, 0, false, "-----------", "E------"}, {1, 0, 1, 1, false, "-----------", "EPpID--"},
+      {1, 0, 1, 0, true, "-----------", "EPpIDfd"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "sheet=" << c.sheet << " in=" << c.intakeOn << " ex=" << c.exhaustOn
+                                    << " step=" << c.stepMotor << " service=" << c.service);
+    activeServoSheet = c.sheet;
+    serviceMode = c.service;
+    image[kByteIntakeServo] = std::uint8_t(c.intakeOn);
+    image[kByteExhaustServo] = std::uint8_t(c.exhaustOn);
+    image[kByteStepMotor] = std::uint8_t(c.stepMotor);
+    Rules(kServo);
+    auto check = [&](const auto& names, const char* expected) {
+      for (std::size_t i = 0; i < std::size(names); ++i) {
+        const std::string name = names[i];
+        EXPECT_EQ(Visible(name), expected[i] != '-') << name;
+        // An edit's caption goes with it.
+        if (name.starts_with("UpDown")) {
+          EXPECT_EQ(Visible("Label" + name.substr(6)), expected[i] != '-') << name;
+        }
+      }
+    };
+    check(kIntake, c.intake);
+    check(kExhaust, c.exhaust);
+  }
 }
 
 TEST_F(PageRulesTest, CouplingPictureShowsTheModeForSeveralCylinders) {

@@ -631,6 +631,29 @@ TEST(PageHighlights, RaceGearAndIdleRanges) {
   }
 }
 
+// Below the advance map's first speed point (byte 465, hundreds of rpm) the
+// base advance is what the unit fires with.
+TEST(PageHighlights, BaseAdvanceLabelBelowTheFirstAdvanceSpeed) {
+  ConfigImage image{};
+  image[465] = 10;
+  image[466] = 20;
+  CParamSet params;
+  LoadParameterSet(image, params);
+  CLiveValues live;
+  const std::pair<int, bool> cases[] = {{800, true}, {999, true}, {1000, false}, {12000, false}};
+  for (const auto& [rpm, lime] : cases) {
+    live.rpm = static_cast<std::uint16_t>(rpm);
+    const auto hs = PageHighlights(live, params, 1);
+    ASSERT_EQ(hs.size(), 1u);
+    EXPECT_EQ(hs[0].name, "LabelBaseAdvance");
+    EXPECT_EQ(hs[0].on, lime) << rpm;
+  }
+  image[465] = 25;
+  LoadParameterSet(image, params);
+  live.rpm = 2400;
+  EXPECT_EQ(On(PageHighlights(live, params, 1)), std::vector<std::string>{"LabelBaseAdvance"});
+}
+
 // The gear page marks the row the determination uses and the correction row
 // of the live gear; the button of the live gear has a bold caption where it
 // can take a value.

@@ -4,7 +4,9 @@
 #include <QEvent>
 #include <QLabel>
 #include <QTabWidget>
+#include <utility>
 
+#include "image/PageRules.h"
 #include "image/Pages.h"
 #include "image/view/PageBuilder.h"
 #include "image/view/TUpDown.h"
@@ -67,6 +69,8 @@ class CRowCursor {
   CRowCursor(CPageBuilder& b, QWidget& strip, int left) : m_b(b), m_strip(strip), m_right(left) {}
 
   int Right() const { return m_right; }
+  void Skip(int width) { m_right += width; }
+  void MoveTo(int right) { m_right = right; }
   TUpDown* Pair(const char* upDown, int editWidth, int gap = kApart) {
     const int x = m_right + gap;
     m_right = x + editWidth + kApart + kUpDownWidth;
@@ -147,6 +151,52 @@ void BuildInjectionRow(CPageBuilder& b) {
   corrections.Label("LabelIapKor", 200, kIapCorrectionLabelGap);
 }
 
+// One check box of the servo row.
+void ServoCheckBox(CPageBuilder& b, QWidget& strip, const char* name, int x, int width) {
+  if (!name) return;
+  auto* box = new QCheckBox(&strip);
+  box->setObjectName(name);
+  box->setGeometry(b.Px(x), b.Px(kLabelY), b.Px(width), b.Px(17));
+}
+
+// Both servos' controls share the places of one row; the step motor's
+// settings and the control gains take turns after "Step motor".
+void BuildServoRow(CPageBuilder& b) {
+  QWidget& strip = Strip(b, "PanelServoRow");
+  CRowCursor row(b, strip, kLeft);
+  int alternativesLeft = -1;
+  bool stepMotorGroup = false;
+  int gap = 0;
+  for (const ServoRowItem& item : ServoRowItems()) {
+    const bool stepMotor = item.shown == ServoShown::kStepMotor;
+    if (stepMotor != stepMotorGroup) {
+      stepMotorGroup = stepMotor;
+      if (alternativesLeft < 0) {
+        alternativesLeft = row.Right();
+      } else {
+        row.MoveTo(alternativesLeft);
+      }
+    }
+    if (!item.intakeLabel) {
+      const int x = row.Right() + gap;
+      ServoCheckBox(b, strip, item.intake, x, item.width);
+      ServoCheckBox(b, strip, item.exhaust, x, item.width);
+      row.Skip(gap + item.width);
+    } else {
+      const std::pair<const char*, const char*> sets[] = {{item.intake, item.intakeLabel},
+                                                          {item.exhaust, item.exhaustLabel}};
+      for (const auto& [upDown, label] : sets) {
+        if (!upDown) continue;
+        CRowCursor at = row;
+        at.Pair(upDown, item.width, gap);
+        at.Label(label, item.labelWidth);
+      }
+      row.Skip(gap + item.width + kApart + kUpDownWidth + kLabelGap + item.labelWidth);
+    }
+    gap = kGroupGap / 2;
+  }
+}
+
 }  // namespace
 
 void BuildMapPageRows(QTabWidget& pageControl, double scale) {
@@ -154,4 +204,6 @@ void BuildMapPageRows(QTabWidget& pageControl, double scale) {
   BuildAdvanceRow(advance);
   CPageBuilder injection(*pageControl.widget(kPageInjection), scale);
   BuildInjectionRow(injection);
+  CPageBuilder servo(*pageControl.widget(kPageServo), scale);
+  BuildServoRow(servo);
 }

@@ -8,6 +8,7 @@
 #include "image/ReferenceTables.h"
 
 class CAppCore;
+class CPageControls;
 class QTabWidget;
 class TFormHlav;
 class TTab;
@@ -40,6 +41,11 @@ class CMapSheets {
   // The injection sheet on show (0..3 maps 1-4, 4 map B, 5 the IAP map).
   int ActiveInjectionSheet() const;
   int CouplingMode() const;
+  // The servo sheet on show (0 intake, 1 exhaust).
+  int ActiveServoSheet() const;
+  // Page 6's row: its rules follow the active servo sheet, "Servo enable"
+  // and "Percent" act on that sheet.
+  void ConnectServoRow(CPageControls& controls);
 
   // "ms": times (true) or percentages of the base table.
   void SetInjectionAsTime(bool asTime);
@@ -49,6 +55,10 @@ class CMapSheets {
 
  private:
   void AfterLoad();
+  void ApplyServoColours();
+  void ApplySensorColours();
+  void ServoEnableClick(bool on);
+  void ServoPercentClick(bool percent);
 
   TFormHlav& m_window;
   CAppCore& m_core;

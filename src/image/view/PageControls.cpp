@@ -85,7 +85,14 @@ void CPageControls::Bind() {
         break;
       case ControlKind::kCheckBox:
         if (auto* box = qobject_cast<QCheckBox*>(w))
-          connect(box, &QCheckBox::clicked, this, [this, id] { Commit(id); });
+          connect(box, &QCheckBox::clicked, this, [this, id, name = Q(b.name)](bool on) {
+            const auto handler = m_checkBoxHandlers.constFind(name);
+            if (handler == m_checkBoxHandlers.cend()) {
+              Commit(id);
+            } else if (!Updating()) {
+              (*handler)(on);
+            }
+          });
         break;
       case ControlKind::kRadioGroup:
         if (QButtonGroup* group = ButtonGroupOf(w))
@@ -268,6 +275,7 @@ void CPageControls::WritePage(int page) {
 void CPageControls::ApplyRules(int page) {
   PageRuleInputs in{m_core.params, false, m_core.tuningOn, m_core.OutputTestsLocked()};
   if (m_activeInjectionSheet) in.activeInjectionSheet = m_activeInjectionSheet();
+  if (m_activeServoSheet) in.activeServoSheet = m_activeServoSheet();
   for (const ControlState& s : PageRules(page, in)) ApplyState(s);
 }
 

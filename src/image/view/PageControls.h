@@ -66,6 +66,13 @@ class CPageControls : public QObject, public IControlValues {
   void ButtonGearClick(int gear);
   // The injection sheet on show, for page 2's rules.
   void SetInjectionSheetSource(std::function<int()> source) { m_activeInjectionSheet = std::move(source); }
+  // The servo sheet on show, for page 6's rules.
+  void SetServoSheetSource(std::function<int()> source) { m_activeServoSheet = std::move(source); }
+  // A bound check box whose click runs `handler` (with its new state)
+  // instead of the plain commit; never while the controls are being written.
+  void SetCheckBoxHandler(const QString& name, std::function<void(bool)> handler) {
+    m_checkBoxHandlers.insert(name, std::move(handler));
+  }
   // CheckBoxLadeniPovoleno and the tuning page's and test page's rules
   // (colours, test lock) after the core's tuning switch changed.
   void ShowTuningSwitch();
@@ -91,6 +98,8 @@ class CPageControls : public QObject, public IControlValues {
   CAppCore& m_core;
   std::function<int()> m_activePage;
   std::function<int()> m_activeInjectionSheet;
+  std::function<int()> m_activeServoSheet;
+  QHash<QString, std::function<void(bool)>> m_checkBoxHandlers;
   QHash<QString, QWidget*> m_byName;
   QHash<const QLineEdit*, TUpDown*> m_pairOfEdit;
   std::vector<QWidget*> m_pages;

@@ -93,6 +93,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   m_mapSheets->Build(*m_pageControl1, m_scale);
   m_pageControls = new CPageControls(*this, *m_core, [this] { return m_activePage; });
   m_pageControls->SetInjectionSheetSource([this] { return m_mapSheets->ActiveInjectionSheet(); });
+  m_mapSheets->ConnectServoRow(*m_pageControls);
   m_pageControls->Bind();
   if (auto* ms = findChild<QCheckBox*>("CheckBoxMs"))
     connect(ms, &QCheckBox::clicked, this, [this](bool asTime) { m_mapSheets->SetInjectionAsTime(asTime); });

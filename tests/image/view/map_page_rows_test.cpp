@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -21,7 +22,7 @@
 namespace {
 
 // Pages and image bytes restated on purpose.
-constexpr int kAdvance = 1, kInjection = 2;
+constexpr int kAdvance = 1, kInjection = 2, kServo = 6;
 constexpr std::size_t kByteBaseAdvance = 45, kByteCoupling = 47, kByteIapKor1 = 52, kByteCylinders = 256;
 
 struct Form {
@@ -107,7 +108,7 @@ class MapPageRowsTest : public QObject {
   // changes size.
   void rowsStandAtTheBottomOfTheirPages() {
     Form f;
-    for (const int page : {kAdvance, kInjection}) {
+    for (const int page : {kAdvance, kInjection, kServo}) {
       f.Show(page);
       QWidget* p = f.pages->widget(page);
       const QStringList upDowns = UpDownsOf(page);
@@ -163,27 +164,36 @@ class MapPageRowsTest : public QObject {
     auto group = [](const QString& name) {
       if (name.startsWith("EditIapKor") || name.startsWith("UpDownIapKor") || name == "LabelIapKor") return 1;
       if (name.contains("IapTp") || name.contains("IapRpm")) return 2;
+      // The servo row: the step motor's settings or the control gains.
+      if (name.contains(QRegularExpression("Servo(In|Ex)(Period|Excitation)$"))) return 3;
+      if (name.contains(QRegularExpression("Servo(In|Ex)(I|D|IOff|DOff|O)$"))) return 4;
       return 0;
     };
+    // Each servo has its own set of controls in the same places.
+    auto servo = [](const QString& name) { return name.contains("ServoIn") ? 1 : (name.contains("ServoEx") ? 2 : 0); };
     for (const int language : {kEnglish, kGerman, kFrench, kCzech}) {
       SetCurrentLanguage(language);
       f.window->ApplyLanguage();
-      for (const int page : {kAdvance, kInjection}) {
+      for (const int page : {kAdvance, kInjection, kServo}) {
         QStringList problems;
         f.Show(page);
         QWidget* strip = f.Find("EditIapTpsMin")->parentWidget();
         if (page == kAdvance) strip = f.Find("EditBaseAdvance")->parentWidget();
+        if (page == kServo) strip = f.Find("EditServoInP")->parentWidget();
         const QList<QWidget*> kids = strip->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
         for (qsizetype i = 0; i < kids.size(); ++i) {
           const QString a = kids[i]->objectName();
           if (!strip->rect().contains(kids[i]->geometry())) problems << a + " leaves the row";
           for (qsizetype j = i + 1; j < kids.size(); ++j) {
             const QString b = kids[j]->objectName();
-            const bool takeTurns = group(a) && group(b) && group(a) != group(b);
+            const bool takeTurns =
+                (group(a) && group(b) && group(a) != group(b)) || (servo(a) && servo(b) && servo(a) != servo(b));
             if (!takeTurns && kids[i]->geometry().intersects(kids[j]->geometry())) problems << a + " overlaps " + b;
           }
           if (auto* label = qobject_cast<QLabel*>(kids[i]); label && !label->text().isEmpty())
             if (label->sizeHint().width() > label->width()) problems << QString("%1 '%2' cut").arg(a, label->text());
+          if (auto* box = qobject_cast<QCheckBox*>(kids[i]); box && box->sizeHint().width() > box->width())
+            problems << QString("%1 '%2' cut").arg(a, box->text());
         }
         QVERIFY2(problems.isEmpty(),
                  qPrintable(QString("lang %1 page %2:\n").arg(language).arg(page) + problems.join('\n')));
@@ -253,7 +263,7 @@ class MapPageRowsTest : public QObject {
     QCOMPARE(f.Find<QAction>("Menu_Jet123Stejny")->text(), QString("1=2=3=4"));
   }
 
-  // VENTRIX_SCREENSHOT_DIR set: pages 1 and 2 as the user sees them.
+  // VENTRIX_SCREENSHOT_DIR set: pages 1, 2 and 6 as the user sees them.
   void screenshots() {
     const QByteArray dir = qgetenv("VENTRIX_SCREENSHOT_DIR");
     if (dir.isEmpty()) QSKIP("VENTRIX_SCREENSHOT_DIR not set");
@@ -262,6 +272,14 @@ class MapPageRowsTest : public QObject {
     for (const int page : {kAdvance, kInjection}) {
       f.Show(page);
       QVERIFY(f.window->grab().save(QString("%1/map_page_%2.png").arg(QString(dir)).arg(page)));
+    }
+    // The intake servo enabled, in percent (the control gains shown).
+    f.Load({{59, 1}, {63, 1}});
+    for (const int language : {kEnglish, kGerman}) {
+      SetCurrentLanguage(language);
+      f.window->ApplyLanguage();
+      f.Show(kServo);
+      QVERIFY(f.window->grab().save(QString("%1/map_page_6_%2.png").arg(QString(dir)).arg(language)));
     }
   }
 };

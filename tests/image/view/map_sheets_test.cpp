@@ -121,6 +121,92 @@ class MapSheetsTest : public QObject {
     f.Load({{298, 0xE8}, {299, 0x03}});
     QCOMPARE(f.Tab(SheetControlId::kIdlePosition).Model().Sheet(0).Cell(0, 0), 100);
   }
+
+  // "Percent" converts the active servo map (x0.4, back x2.5, half away from
+  // zero) and, for the intake servo holding the idle start position, the
+  // idle curve (x0.1, back x10), stores the flag and commits; the colours follow.
+  void servoPercentConvertsAndCommits() {
+    Form f;
+    f.window->findChild<QTabWidget*>("PageControl1")->setCurrentIndex(kPageServo);
+    // intake servo on, in volts; idle type 1; map (0, 0) = 200 (4 V), (0, 1) = 3;
+    // idle word 149 = 1000 mV.
+    f.Load({{59, 1}, {63, 0}, {290, 1}, {2550, 200}, {2551, 3}, {298, 0xE8}, {299, 0x03}});
+    const CSheet& servo = f.Tab(SheetControlId::kServo).Model().Sheet(0);
+    const CSheet& idle = f.Tab(SheetControlId::kIdlePosition).Model().Sheet(0);
+    QCOMPARE(servo.dataAxis.colour, TColor(0xCEDBFF));
+    auto* percent = f.window->findChild<QCheckBox*>("CheckBoxServoInPercent");
+    QVERIFY(percent && !percent->isChecked());
+
+    percent->click();
+    QCOMPARE(int(f.Core().image[63]), 1);
+    QCOMPARE(int(f.Core().image[2550]), 80);
+    QCOMPARE(int(f.Core().image[2551]), 1);  // 1.2
+    QCOMPARE(int(f.Core().image[298] | (f.Core().image[299] << 8)), 20);
+    QCOMPARE(servo.dataAxis.unit, std::string("%"));
+    QCOMPARE(servo.dataAxis.max, 100);
+    QCOMPARE(idle.Cell(0, 0), 20);
+    QCOMPARE(servo.dataAxis.colour, TColor(0xCEF0FF));
+    QCOMPARE(servo.xAxis.colour, TColor(0xCEF0FF));
+    QVERIFY(!f.Core().pendingCommit.Pending());
+
+    percent->click();
+    QCOMPARE(int(f.Core().image[63]), 0);
+    QCOMPARE(int(f.Core().image[2550]), 200);
+    QCOMPARE(int(f.Core().image[2551]), 3);  // 2.5 rounds away from zero
+    QCOMPARE(int(f.Core().image[298] | (f.Core().image[299] << 8)), 1000);
+    QCOMPARE(servo.dataAxis.colour, TColor(0xCEDBFF));
+  }
+
+  // While the curve holds desired idle speeds it is no servo position and
+  // keeps its values when the servo's unit changes.
+  void servoPercentLeavesAnRpmIdleCurve() {
+    Form f;
+    f.window->findChild<QTabWidget*>("PageControl1")->setCurrentIndex(kPageServo);
+    f.Load({{59, 1}, {63, 0}, {290, 2}, {298, 0xE8}, {299, 0x03}});  // 1000 rpm
+    f.window->findChild<QCheckBox*>("CheckBoxServoInPercent")->click();
+    QCOMPARE(int(f.Core().image[63]), 1);
+    QCOMPARE(int(f.Core().image[298] | (f.Core().image[299] << 8)), 1000);
+  }
+
+  // "Servo enable" runs the sheet's own enable command for the active servo
+  // and the row then shows that servo's settings.
+  void servoEnableActsOnTheActiveSheet() {
+    Form f;
+    f.window->findChild<QTabWidget*>("PageControl1")->setCurrentIndex(kPageServo);
+    f.Load({{59, 1}, {58, 0}});
+    CTabModel& servo = f.Tab(SheetControlId::kServo).Model();
+    auto* inEnable = f.window->findChild<QCheckBox*>("CheckBoxServoInEnable");
+    auto* exEnable = f.window->findChild<QCheckBox*>("CheckBoxServoExEnable");
+    QVERIFY(!inEnable->isHidden() && exEnable->isHidden());
+    QVERIFY(!f.window->findChild<QWidget*>("CheckBoxServoInPercent")->isHidden());
+
+    inEnable->click();
+    QCOMPARE(servo.Sheet(0).enabled, 0);
+    QCOMPARE(int(f.Core().image[59]), 0);
+    QVERIFY(f.window->findChild<QWidget*>("CheckBoxServoInPercent")->isHidden());
+
+    servo.SelectSheet(1);
+    QVERIFY(inEnable->isHidden() && !exEnable->isHidden());
+    QVERIFY(f.window->findChild<QWidget*>("EditServoExP")->isHidden());
+    exEnable->click();
+    QCOMPARE(servo.Sheet(1).enabled, 1);
+    QCOMPARE(int(f.Core().image[58]), 1);
+    QCOMPARE(int(f.Core().image[59]), 0);
+    QVERIFY(!f.window->findChild<QWidget*>("EditServoExP")->isHidden());
+    QVERIFY(f.window->findChild<QWidget*>("EditServoInP")->isHidden());
+  }
+
+  // The AP sensor's data turns red while its two voltages are equal; the
+  // idle speed curve is there only with idle advance control.
+  void sensorColourAndIdleSpeedFollowTheImage() {
+    Form f;
+    f.Load({{8, 10}, {12, 10}, {317, 0}});  // words 4 and 6: both voltages 10
+    QCOMPARE(f.Tab(SheetControlId::kApSensor).Model().Sheet(0).dataAxis.colour, TColor(0x0000FF));
+    QVERIFY(f.Tab(SheetControlId::kIdleSpeed).isHidden());
+    f.Load({{12, 20}, {317, 1}});
+    QCOMPARE(f.Tab(SheetControlId::kApSensor).Model().Sheet(0).dataAxis.colour, TColor(0xA0E0C0));
+    QVERIFY(!f.Tab(SheetControlId::kIdleSpeed).isHidden());
+  }
 };
 
 QTEST_MAIN(MapSheetsTest)
