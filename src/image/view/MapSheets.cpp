@@ -81,7 +81,8 @@ void CMapSheets::Load() {
   MapLoadOptions options;
   options.changedControl = m_changing;
   options.afterInjectionLoad = [this](CTabModel& injection) {
-    m_percentAvailable = ApplyBaseTables(injection, kNoReferenceTables, m_core.params.Value(FieldId::kBike));
+    m_percentAvailable = ApplyBaseTables(injection, m_tables ? *m_tables : kNoReferenceTables,
+                                         m_core.params.Value(FieldId::kBike));
   };
   LoadMapSheets(m_core.image, m_controls, options);
   AfterLoad();

@@ -47,6 +47,9 @@ class CMapSheets {
   // and "Percent" act on that sheet.
   void ConnectServoRow(CPageControls& controls);
 
+  // The bikes' reference tables for the percent view; none until the bike
+  // tables exist (the maps then show times only).
+  void SetReferenceTables(const IReferenceTables* tables) { m_tables = tables; }
   // "ms": times (true) or percentages of the base table.
   void SetInjectionAsTime(bool asTime);
   bool PercentAvailable() const { return m_percentAvailable; }
@@ -69,4 +72,5 @@ class CMapSheets {
   bool m_built = false;
   bool m_loading = false;
   bool m_percentAvailable = false;
+  const IReferenceTables* m_tables = nullptr;
 };

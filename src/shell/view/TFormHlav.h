@@ -44,6 +44,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   void WriteActivePage() override;
   void WriteAllPages() override;
   CPageControls& PageControls() { return *m_pageControls; }
+  CMapSheets& MapSheets() { return *m_mapSheets; }
   void PageControl1Change(int index);
   void ReloadMapSheets() override;
   void LoadMapSheets() override;

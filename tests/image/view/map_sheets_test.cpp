@@ -12,6 +12,7 @@
 #include "image/MapCatalogue.h"
 #include "image/Pages.h"
 #include "image/view/MapSheets.h"
+#include "sheet/Selection.h"
 #include "sheet/view/TTab.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
@@ -40,6 +41,26 @@ struct Form {
     Core().NormaliseAndLoad();
     window->WriteAllPages();
   }
+};
+
+// Reference injection for bike 11: 1.5 ms at the first point, rising with
+// speed and throttle, so the percent view has a base that looks like a bike's.
+struct ReferenceFixture : IReferenceTables {
+  std::vector<std::int32_t> rpm, pressure, table, iap;
+  InjectionReference ref;
+  ReferenceFixture() {
+    for (int i = 0; i < 15; ++i) rpm.push_back(1000 * (i + 1));
+    for (int i = 0; i < 10; ++i) pressure.push_back(100 * (i + 1));
+    for (int row = 0; row < 10; ++row)
+      for (int col = 0; col < 15; ++col) table.push_back(150 + 40 * row + 20 * col);
+    iap = table;
+    ref.speedPoints = rpm;
+    ref.injection[0] = table;
+    ref.injection[1] = table;
+    ref.pressurePoints = pressure;
+    ref.iap = iap;
+  }
+  const InjectionReference* Find(int bike) const override { return bike == 11 ? &ref : nullptr; }
 };
 
 }  // namespace
@@ -206,6 +227,54 @@ class MapSheetsTest : public QObject {
     f.Load({{12, 20}, {317, 1}});
     QCOMPARE(f.Tab(SheetControlId::kApSensor).Model().Sheet(0).dataAxis.colour, TColor(0xA0E0C0));
     QVERIFY(!f.Tab(SheetControlId::kIdleSpeed).isHidden());
+  }
+
+  // An advance sheet cut to 12 columns stores columns 12-14 as copies of
+  // column 11 and keeps 12 columns through its own commit; the next load
+  // that is not its own shows all 15 again.
+  void reducedColumnsStoreCopiesAndComeBack() {
+    Form f;
+    f.LoadTune();
+    f.window->findChild<QTabWidget*>("PageControl1")->setCurrentIndex(kPageAdvance);
+    CTabModel& advance = f.Tab(SheetControlId::kAdvance).Model();
+    SelectSpan(advance.Sheet(0), {12, -1}, {14, -1});
+    QCOMPARE(advance.DeleteColumns(), 3);
+    QCOMPARE(advance.Sheet(0).xAxis.count, 12);
+    for (int row = 0; row < 10; ++row)
+      for (int col = 12; col < 15; ++col)
+        QCOMPARE(f.Core().image[std::size_t(600 + 15 * row + col)], f.Core().image[std::size_t(600 + 15 * row + 11)]);
+    f.Core().CommitRequest(1, 0);  // a page control's commit
+    QCOMPARE(advance.Sheet(0).xAxis.count, 15);
+  }
+
+  // With reference tables the injection maps can show percentages of their
+  // base; switching the view back and forth leaves every stored word alone.
+  void percentViewFromReferenceTables() {
+    Form f;
+    ReferenceFixture tables;
+    f.window->MapSheets().SetReferenceTables(&tables);
+    f.Load({{256, 4}, {47, 1}});
+    f.LoadTune();
+    f.Core().image[47] = 1;
+    f.Load({});
+    auto* pages = f.window->findChild<QTabWidget*>("PageControl1");
+    pages->setCurrentIndex(kPageInjection);
+    auto* ms = f.window->findChild<QCheckBox*>("CheckBoxMs");
+    QVERIFY(ms->isEnabled());
+    QVERIFY(!ms->isChecked());  // percent is the view of a fresh start
+    const ConfigImage before = f.Core().image;
+    QVERIFY(f.Tab(SheetControlId::kInjection).Model().Sheet(0).percentMode);
+    const QByteArray dir = qgetenv("VENTRIX_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+      f.window->show();
+      QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+      f.Tab(SheetControlId::kInjection).RepaintBitmap();
+      QVERIFY(f.window->grab().save(QString::fromUtf8(dir) + "/injection_percent.png"));
+    }
+    ms->click();
+    QVERIFY(!f.Tab(SheetControlId::kInjection).Model().Sheet(0).percentMode);
+    ms->click();
+    QVERIFY(f.Core().image == before);
   }
 };
 
