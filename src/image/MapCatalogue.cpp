@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <string>
 
 #include "image/BikeOptions.h"
 #include "image/MapStorage.h"
@@ -301,7 +302,11 @@ void ApplyServoDataUnit(CSheet& sheet, int percent) {
   const bool p = percent == 1;
   d.max = p ? 100 : 250;
   d.scale = p ? 1.0 : 0.02;
-  d.label = p ? "Percentage" : "Voltage";
-  d.shortName = p ? "[%]" : "U";
-  d.unit = p ? "%" : "V";
+  // Whole strings: GCC 12 warns falsely (-Wrestrict) on one-character literals
+  // assigned through a conditional.
+  static const std::string kPercent[] = {"Percentage", "[%]", "%"}, kVolts[] = {"Voltage", "U", "V"};
+  const std::string* t = p ? kPercent : kVolts;
+  d.label = t[0];
+  d.shortName = t[1];
+  d.unit = t[2];
 }
