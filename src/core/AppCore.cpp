@@ -365,12 +365,67 @@ void CAppCore::CommitSequence() {
   NormaliseAndLoad();
   reloadGuard = false;
   m_view.WriteActivePage();
-  RecordHistory();
+  RecordAndProgram();
 }
 
-// Seam: the edit history records the image, marks the blocks that differ
-// from its last snapshot dirty and clears imageMatchesUnit.
-void CAppCore::RecordHistory() {}
+// ---------------------------------------------------------------------------
+// Edit history
+
+void CAppCore::ResetHistory() { history.Reset(image, m_view.ActivePageIndex()); }
+
+void CAppCore::RecordHistory() {
+  if (history.RecordChange(image, m_view.ActivePageIndex(), dirtyBlocks)) imageMatchesUnit = 0;
+}
+
+void CAppCore::RecordReceived(const ConfigImage& received) {
+  // The unit holds what it sent: writing it back could overwrite tuning the
+  // unit did since. Only what the program changed afterwards is dirty.
+  DirtyBlocks unitHolds{};
+  if (history.RecordChange(image, m_view.ActivePageIndex(), unitHolds)) imageMatchesUnit = 0;
+  MarkChangedBlocks(received, image, dirtyBlocks);
+}
+
+void CAppCore::RecordAndProgram() {
+  RecordHistory();
+  if (programAfterChange && history.Changed()) ProgramAfterChange();
+}
+
+void CAppCore::ProgramAfterChange() {
+  // Starting now would hijack a Read, verify or port release; a running
+  // programming picks the new flags up itself. Otherwise they wait for the
+  // next start.
+  if (mode == LinkMode::Idle) ProgramDirtyBlocks();
+}
+
+int CAppCore::Undo() {
+  // The image fills block by block during a Read: a snapshot must not go
+  // into it half way.
+  if (mode == LinkMode::Reading) return -1;
+  // A pending change is the newest step: undoing without it would undo the
+  // step before it and lose it.
+  FlushPendingCommit();
+  return Restore(history.Undo(image, dirtyBlocks));
+}
+
+int CAppCore::Redo() {
+  if (mode == LinkMode::Reading) return -1;
+  FlushPendingCommit();
+  return Restore(history.Redo(image, dirtyBlocks));
+}
+
+int CAppCore::Restore(const std::optional<CEditHistory::Restored>& restored) {
+  if (!restored) return -1;
+  // The restored image is not what the unit was last seen to hold.
+  if (restored->changed) imageMatchesUnit = 0;
+  // A snapshot is restored exactly as recorded: no normalisation.
+  reloadGuard = true;
+  LoadParameterSet(image, params);
+  m_view.LoadMapSheets();
+  m_view.WriteAllPages();
+  reloadGuard = false;
+  if (programAfterChange && restored->changed) ProgramAfterChange();
+  return restored->page == m_view.ActivePageIndex() ? -1 : restored->page;
+}
 
 // ---------------------------------------------------------------------------
 // Replies
@@ -464,9 +519,10 @@ void CAppCore::OnReadReply(int b, std::span<const std::uint8_t> payload) {
     SendNext(static_cast<std::uint8_t>(command + 1));
     return;
   }
+  const ConfigImage received = image;
   NormaliseAndLoad();
   m_view.WriteAllPages();
-  RecordHistory();
+  RecordReceived(received);
   StartVerifyFromReply();
 }
 
@@ -526,7 +582,7 @@ void CAppCore::OnIdleReply(int b, std::span<const std::uint8_t> payload) {
   }
   // A block the unit changed on its own (its auto-tuning): take it over.
   std::copy(payload.begin(), payload.end(), image.begin() + std::ptrdiff_t(BlockOffset(b)));
-  RecordHistory();
+  RecordReceived(image);
   m_view.ReloadMapSheets();
   SendStatusFrame();
 }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "core/AppView.h"
 #include "core/PendingCommit.h"
 #include "image/ConfigImage.h"
+#include "image/EditHistory.h"
 #include "image/Pages.h"
 #include "image/ParamSet.h"
 #include "link/Frame.h"
@@ -120,6 +122,20 @@ class CAppCore {
   // Set while the parameter set is loaded inside a commit.
   bool reloadGuard = false;
 
+  // Edit history. RecordHistory compares the image with the last snapshot,
+  // marks the changed blocks dirty and stores a new step; RecordAndProgram
+  // also programs those blocks when programAfterChange is set.
+  void ResetHistory();
+  void RecordHistory();
+  void RecordAndProgram();
+  // Undo and Redo restore a snapshot exactly (no normalisation) and return
+  // the page the window must make active, or -1 when it stays.
+  int Undo();
+  int Redo();
+  CEditHistory history;
+  // "Programming after change" (CheckBoxProgHned), mirrored by the window.
+  bool programAfterChange = false;
+
   CTextSlots textSlots;
   ConfigImage image{};
   CParamSet params;
@@ -173,8 +189,11 @@ class CAppCore {
   void CopyUnitInfo(std::span<const std::uint8_t> payload);
   void SetFileNameAndCaption(std::string name);
 
-  // Seam filled by the edit history.
-  void RecordHistory();
+  // Records blocks just received from the unit (`received`, before the
+  // program changed anything).
+  void RecordReceived(const ConfigImage& received);
+  int Restore(const std::optional<CEditHistory::Restored>& restored);
+  void ProgramAfterChange();
 
   void StepConversation();
   void StepIdle();

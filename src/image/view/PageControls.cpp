@@ -102,7 +102,11 @@ void CPageControls::Bind() {
   }
 
   if (auto* box = qobject_cast<QCheckBox*>(Widget("CheckBoxProgHned")))
-    connect(box, &QCheckBox::clicked, this, [this] { Commit(kProgHnedId); });
+    connect(box, &QCheckBox::clicked, this, [this](bool on) {
+      // The core programs changed blocks at once while the box is checked.
+      m_core.programAfterChange = on;
+      Commit(kProgHnedId);
+    });
   if (auto* box = qobject_cast<QCheckBox*>(Widget("CheckBoxExtMonitor")))
     connect(box, &QCheckBox::clicked, this, [this] { Commit(kExtMonitorId); });
   if (auto* memo = qobject_cast<QPlainTextEdit*>(Widget("Memo1"))) {

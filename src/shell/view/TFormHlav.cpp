@@ -115,6 +115,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   ApplyLanguage();
 
   WriteAllPages();
+  core.ResetHistory();
 
   m_labelHlaseni->hide();
   m_gaugeProgram->hide();
@@ -251,6 +252,14 @@ void TFormHlav::BuildToolsMenu(QMenu& menu) {
   QAction* minus = menu.addAction(QString::fromUtf8(kMenuMinusCaption));
   minus->setObjectName("MenuMinus");
   connect(minus, &QAction::triggered, this, &TFormHlav::MenuMinusClick);
+  QAction* undo = menu.addAction(QString());
+  undo->setObjectName("MenuZpet");
+  undo->setShortcut(QKeySequence::Undo);
+  connect(undo, &QAction::triggered, this, &TFormHlav::MenuZpetClick);
+  QAction* redo = menu.addAction(QString());
+  redo->setObjectName("MenuZnovu");
+  redo->setShortcut(QKeySequence::Redo);
+  connect(redo, &QAction::triggered, this, &TFormHlav::MenuZnovuClick);
   QAction* interpolate = menu.addAction(QString());
   interpolate->setObjectName("MenuInterpol");
   connect(interpolate, &QAction::triggered, this, &TFormHlav::MenuInterpolClick);
@@ -520,6 +529,18 @@ void TFormHlav::ShowInjectionState() {
 void TFormHlav::ShowCouplingMode(int mode) {
   const auto checked = std::size_t(EffectiveCouplingMode(mode));
   for (std::size_t i = 0; i < std::size(m_couplingModes); ++i) m_couplingModes[i]->setChecked(i == checked);
+}
+
+// Undo and Redo show the page the step was made on.
+void TFormHlav::MenuZpetClick() { ShowRestoredPage(m_core->Undo()); }
+void TFormHlav::MenuZnovuClick() { ShowRestoredPage(m_core->Redo()); }
+
+void TFormHlav::ShowRestoredPage(int page) {
+  if (page < 0 || page >= kPageCount) return;
+  if (page != m_pageControl1->currentIndex())
+    m_pageControl1->setCurrentIndex(page);
+  else
+    m_pageControls->WritePage(page);
 }
 
 void TFormHlav::MenuLadeniOnClick() {

@@ -72,6 +72,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   void MenuMinusClick();
   void MenuInterpolClick();
   void MenuLadeniOnClick();
+  void MenuZpetClick();
+  void MenuZnovuClick();
   void Menu_Jet123NormalClick();
   void Menu_Jet123CoupledClick();
   void Menu_Jet123StejnyClick();
@@ -110,6 +112,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   void BuildControls();
   void SelectLanguage(int language);
   void ShowTuningSwitch();
+  void ShowRestoredPage(int page);
   int Px(int designPixels) const;
   QRect Px(const QRect& design) const;
 

@@ -265,6 +265,24 @@ class PageCommitTest : public QObject {
     QCOMPARE(int(f.Core().image[107]), 0);
     QVERIFY(!f.Find<QWidget>("CheckBoxTempDisplay")->isEnabled());
   }
+
+  // Undo brings back the image before the commit and shows the page the
+  // change was made on; Redo the change again.
+  void undoAndRedoAnEdit() {
+    Form f;
+    f.Load({{98, 1}, {99, 10}, {100, 60}}, kPageN2o);
+    f.Core().ResetHistory();
+    f.Type("EditGas1", "20");
+    QCOMPARE(int(f.Core().image[99]), 20);
+    f.pages->setCurrentIndex(kPageBike);
+    f.window->MenuZpetClick();
+    QCOMPARE(int(f.Core().image[99]), 10);
+    QCOMPARE(f.pages->currentIndex(), int(kPageN2o));
+    QCOMPARE(f.Find<QLineEdit>("EditGas1")->text(), QString("10"));
+    f.window->MenuZnovuClick();
+    QCOMPARE(int(f.Core().image[99]), 20);
+    QCOMPARE(f.Find<QLineEdit>("EditGas1")->text(), QString("20"));
+  }
 };
 
 QTEST_MAIN(PageCommitTest)
