@@ -18,6 +18,7 @@
 #include "shell/Lang.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
+#include "support/RuntimeDir.h"
 
 namespace {
 
@@ -79,13 +80,10 @@ QPoint OnPage(const QWidget* w, const QWidget* page) { return w->mapTo(page, QPo
 class MapPageRowsTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_runtimeDir;
+  testsupport::RuntimeDir m_runtimeDir;
 
  private slots:
-  void initTestCase() {
-    QVERIFY(m_runtimeDir.isValid());
-    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
-  }
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
   void cleanup() { SetCurrentLanguage(kEnglish); }
 
   void everyBackgroundLoads() {

@@ -16,6 +16,7 @@
 #include "sheet/view/TTab.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
+#include "support/RuntimeDir.h"
 
 namespace {
 
@@ -68,13 +69,10 @@ struct ReferenceFixture : IReferenceTables {
 class MapSheetsTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_runtimeDir;
+  testsupport::RuntimeDir m_runtimeDir;
 
  private slots:
-  void initTestCase() {
-    QVERIFY(m_runtimeDir.isValid());
-    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
-  }
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
 
   void everyControlIsOnItsPage() {
     Form f;

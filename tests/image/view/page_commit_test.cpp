@@ -17,6 +17,7 @@
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
+#include "support/RuntimeDir.h"
 
 namespace {
 
@@ -76,13 +77,10 @@ struct Form {
 class PageCommitTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_runtimeDir;
+  testsupport::RuntimeDir m_runtimeDir;
 
  private slots:
-  void initTestCase() {
-    QVERIFY(m_runtimeDir.isValid());
-    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
-  }
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
 
   // Typed values are bounded by the normalisation and shown as stored:
   // stage 2 below stage 1 rises to it, a build-up of 0 becomes one step.

@@ -22,6 +22,7 @@
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
+#include "support/RuntimeDir.h"
 
 namespace {
 
@@ -88,13 +89,10 @@ QStringList Overlaps(QWidget& page) {
 class ParameterPagesTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_runtimeDir;
+  testsupport::RuntimeDir m_runtimeDir;
 
  private slots:
-  void initTestCase() {
-    QVERIFY(m_runtimeDir.isValid());
-    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
-  }
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
   void cleanup() { SetCurrentLanguage(kEnglish); }
 
   // Each row of the binding table finds its control on its own page, as the

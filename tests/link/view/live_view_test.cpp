@@ -14,6 +14,7 @@
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
+#include "support/RuntimeDir.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ const QColor kWhite(255, 255, 255);
 class LiveViewTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_runtimeDir;
+  testsupport::RuntimeDir m_runtimeDir;
 
   struct Form {
     std::unique_ptr<TFormHlav> window;
@@ -63,10 +64,7 @@ class LiveViewTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    QVERIFY(m_runtimeDir.isValid());
-    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
-  }
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
   void cleanup() { SetCurrentLanguage(kEnglish); }
 
   void frameReachesTheLabels() {

@@ -13,11 +13,12 @@
 #include "shell/view/TFormHlav.h"
 #include "support/AdvanceSheet.h"
 #include "support/FakePort.h"
+#include "support/RuntimeDir.h"
 
 class SheetWindowTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_runtimeDir;
+  testsupport::RuntimeDir m_runtimeDir;
 
   static std::unique_ptr<TFormHlav> MakeForm() { return std::make_unique<TFormHlav>(std::make_unique<FakePort>()); }
 
@@ -46,10 +47,7 @@ class SheetWindowTest : public QObject {
   };
 
  private slots:
-  void initTestCase() {
-    QVERIFY(m_runtimeDir.isValid());
-    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
-  }
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
 
   void createsTwentyControlsAtMost() {
     auto form = MakeForm();

@@ -12,6 +12,7 @@
 #include "link/ReleaseChannel.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
+#include "support/RuntimeDir.h"
 #include "support/SimProcess.h"
 
 class FormHlavTest : public QObject {
@@ -25,13 +26,10 @@ class FormHlavTest : public QObject {
   }
   static QList<QMessageBox*> OpenMessageBoxes(QWidget* parent) { return parent->findChildren<QMessageBox*>(); }
 
-  QTemporaryDir m_runtimeDir;
+  testsupport::RuntimeDir m_runtimeDir;
 
  private slots:
-  void initTestCase() {
-    QVERIFY(m_runtimeDir.isValid());
-    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
-  }
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
 
   void controlsAndPagesExistByName() {
     auto form = MakeForm();

@@ -35,6 +35,7 @@
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
+#include "support/RuntimeDir.h"
 
 namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -163,16 +164,22 @@ QStringList CaptionsCut(QMainWindow& window) {
     const QFontMetrics fm = b->fontMetrics();
     const QSize contents(fm.horizontalAdvance(text), fm.height());
     QStyle::ContentsType type = QStyle::CT_PushButton;
-    if (qobject_cast<QCheckBox*>(b)) type = QStyle::CT_CheckBox;
-    else if (qobject_cast<QRadioButton*>(b)) type = QStyle::CT_RadioButton;
-    else if (!qobject_cast<QPushButton*>(b)) continue;
+    if (qobject_cast<QCheckBox*>(b))
+      type = QStyle::CT_CheckBox;
+    else if (qobject_cast<QRadioButton*>(b))
+      type = QStyle::CT_RadioButton;
+    else if (!qobject_cast<QPushButton*>(b))
+      continue;
     report(b, text, b->style()->sizeFromContents(type, &opt, contents, b));
   }
   for (QLabel* l : window.findChildren<QLabel*>()) {
     if (l->text().isEmpty() || !l->pixmap().isNull()) continue;
     if (l->wordWrap()) {
       if (l->heightForWidth(l->width()) > l->height())
-        problems << QString("%1 '%2': %3 lines high of %4").arg(l->objectName(), l->text()).arg(l->heightForWidth(l->width())).arg(l->height());
+        problems << QString("%1 '%2': %3 lines high of %4")
+                        .arg(l->objectName(), l->text())
+                        .arg(l->heightForWidth(l->width()))
+                        .arg(l->height());
     } else {
       report(l, l->text(), l->sizeHint());
     }
@@ -183,7 +190,8 @@ QStringList CaptionsCut(QMainWindow& window) {
       const QRect r = bar->tabRect(i);
       const QString text = bar->tabText(i).remove(QRegularExpression("&(?!&)"));
       if (r.width() < bar->fontMetrics().horizontalAdvance(text) + hspace || r.right() >= bar->width())
-        problems << QString("tab %1 '%2': %3 wide at %4 of %5").arg(i).arg(text).arg(r.width()).arg(r.x()).arg(bar->width());
+        problems
+            << QString("tab %1 '%2': %3 wide at %4 of %5").arg(i).arg(text).arg(r.width()).arg(r.x()).arg(bar->width());
     }
   }
   return problems;
@@ -239,13 +247,10 @@ class FullWindow : public QMainWindow {
 class LanguageViewTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir m_runtimeDir;
+  testsupport::RuntimeDir m_runtimeDir;
 
  private slots:
-  void initTestCase() {
-    QVERIFY(m_runtimeDir.isValid());
-    qputenv("XDG_RUNTIME_DIR", m_runtimeDir.path().toUtf8());
-  }
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
   void cleanup() { SetCurrentLanguage(kEnglish); }
 
   void everyTableEntryCarriesItsText() {
