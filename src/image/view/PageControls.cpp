@@ -317,8 +317,11 @@ void CPageControls::RadioGroupClick(const ControlBinding& group) {
     const std::int32_t type = m_core.params.Value(FieldId::kLambdaType);
     if (type != typeBefore) {
       ApplyLambdaDefaults(type, m_core.image);
-      LoadParameterSet(m_core.image, m_core.params);
+      // The parameter set and the lambda sheet show the new characteristic;
+      // the history holds it (and programs it after change) like any edit.
+      m_core.NormaliseAndLoad();
       WritePage(m_activePage());
+      m_core.RecordAndProgram();
     }
   } else {
     Commit(id);

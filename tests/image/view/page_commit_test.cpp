@@ -215,6 +215,10 @@ class PageCommitTest : public QObject {
     QCOMPARE(int(f.Core().image[352]), 0);
     const int standard[] = {100, 130, 140, 150, 180};
     for (int i = 0; i < 5; ++i) QCOMPARE(int(f.Core().image[std::size_t(353 + i)]), standard[i]);
+    // The defaults are a step of their own: Undo brings the calibration back.
+    f.window->MenuZpetClick();
+    QCOMPARE(int(f.Core().image[353]), 101);
+    QCOMPARE(int(f.Core().image[352]), 0);
   }
 
   void noteTakesAtMost119Characters() {
