@@ -116,6 +116,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
 
   WriteAllPages();
   core.ResetHistory();
+  ShowHistoryState();
 
   m_labelHlaseni->hide();
   m_gaugeProgram->hide();
@@ -252,11 +253,11 @@ void TFormHlav::BuildToolsMenu(QMenu& menu) {
   QAction* minus = menu.addAction(QString::fromUtf8(kMenuMinusCaption));
   minus->setObjectName("MenuMinus");
   connect(minus, &QAction::triggered, this, &TFormHlav::MenuMinusClick);
-  QAction* undo = menu.addAction(QString());
+  QAction* undo = m_menuZpet = menu.addAction(QString());
   undo->setObjectName("MenuZpet");
   undo->setShortcut(QKeySequence::Undo);
   connect(undo, &QAction::triggered, this, &TFormHlav::MenuZpetClick);
-  QAction* redo = menu.addAction(QString());
+  QAction* redo = m_menuZnovu = menu.addAction(QString());
   redo->setObjectName("MenuZnovu");
   redo->setShortcut(QKeySequence::Redo);
   connect(redo, &QAction::triggered, this, &TFormHlav::MenuZnovuClick);
@@ -356,7 +357,11 @@ void TFormHlav::ListenForPortRelease() {
   });
 }
 
-void TFormHlav::Timer1Timer() { m_core->Tick(); }
+void TFormHlav::Timer1Timer() {
+  m_core->Tick();
+  // A commit records its step after it has written the page.
+  ShowHistoryState();
+}
 
 void TFormHlav::MenuCom1Click(int itemIndex) { m_core->MenuCom1Click(itemIndex); }
 void TFormHlav::MenuReadClick() { m_core->StartRead(); }
@@ -449,9 +454,19 @@ void TFormHlav::PageControl1Change(int index) {
 }
 
 void TFormHlav::ReadActivePage() { m_pageControls->ReadPage(m_activePage); }
-void TFormHlav::WriteActivePage() { m_pageControls->WritePage(m_activePage); }
+void TFormHlav::WriteActivePage() {
+  m_pageControls->WritePage(m_activePage);
+  ShowHistoryState();
+}
 void TFormHlav::WriteAllPages() {
   for (int page = 0; page < kPageCount; ++page) m_pageControls->WritePage(page);
+  ShowHistoryState();
+}
+
+// Undo and Redo are offered only when there is a step to go to.
+void TFormHlav::ShowHistoryState() {
+  if (m_menuZpet) m_menuZpet->setEnabled(m_core->history.CanUndo());
+  if (m_menuZnovu) m_menuZnovu->setEnabled(m_core->history.CanRedo());
 }
 
 int TFormHlav::ShownMap(int page) const {

@@ -113,6 +113,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   void SelectLanguage(int language);
   void ShowTuningSwitch();
   void ShowRestoredPage(int page);
+  void ShowHistoryState();
   int Px(int designPixels) const;
   QRect Px(const QRect& design) const;
 
@@ -134,6 +135,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   CPageControls* m_pageControls = nullptr;
   std::unique_ptr<CMapSheets> m_mapSheets;
   QAction* m_menuLadeniOn = nullptr;
+  QAction* m_menuZpet = nullptr;
+  QAction* m_menuZnovu = nullptr;
   QAction* m_couplingModes[3] = {};  // normal, coupled, all equal
   int m_activePage = 0;
 };

@@ -2,6 +2,7 @@
 // test: what a commit stores, when it runs, and what it must leave alone.
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -274,13 +275,19 @@ class PageCommitTest : public QObject {
     Form f;
     f.Load({{98, 1}, {99, 10}, {100, 60}}, kPageN2o);
     f.Core().ResetHistory();
+    f.window->WriteAllPages();
+    auto* undo = f.window->findChild<QAction*>("MenuZpet");
+    auto* redo = f.window->findChild<QAction*>("MenuZnovu");
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
     f.Type("EditGas1", "20");
     QCOMPARE(int(f.Core().image[99]), 20);
+    QVERIFY(undo->isEnabled() && !redo->isEnabled());
     f.pages->setCurrentIndex(kPageBike);
     f.window->MenuZpetClick();
     QCOMPARE(int(f.Core().image[99]), 10);
     QCOMPARE(f.pages->currentIndex(), int(kPageN2o));
     QCOMPARE(f.Find<QLineEdit>("EditGas1")->text(), QString("10"));
+    QVERIFY(redo->isEnabled());
     f.window->MenuZnovuClick();
     QCOMPARE(int(f.Core().image[99]), 20);
     QCOMPARE(f.Find<QLineEdit>("EditGas1")->text(), QString("20"));
