@@ -4,10 +4,10 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <algorithm>
-#include <cmath>
-#include <vector>
 
 #include "core/AppCore.h"
+#include "image/MapSheetRules.h"
+#include "image/PageBindings.h"
 #include "image/Pages.h"
 #include "image/view/PageControls.h"
 #include "image/view/SheetBackgrounds.h"
@@ -28,26 +28,6 @@ class CNoReferenceTables : public IReferenceTables {
 const CNoReferenceTables kNoReferenceTables;
 
 const void* Background(std::string_view name) { return SheetBackgroundPicture(name); }
-
-struct ServoFields {
-  int sheet;
-  FieldId enable;
-  FieldId percent;
-  FieldId axes;
-  const char* enableBox;
-  const char* percentBox;
-};
-constexpr ServoFields kServos[] = {
-    {kIntakeServoSheet, FieldId::kInServoEnable, FieldId::kInServoPercent, FieldId::kInServoAxes,
-     "CheckBoxServoInEnable", "CheckBoxServoInPercent"},
-    {kExhaustServoSheet, FieldId::kExServoEnable, FieldId::kExServoPercent, FieldId::kExServoAxes,
-     "CheckBoxServoExEnable", "CheckBoxServoExPercent"},
-};
-const ServoFields& ServoOf(int sheet) { return kServos[sheet == kExhaustServoSheet ? 1 : 0]; }
-
-void Scale(std::vector<std::int32_t>& values, double factor) {
-  for (std::int32_t& v : values) v = static_cast<std::int32_t>(std::lround(v * factor));
-}
 
 }  // namespace
 
@@ -81,8 +61,8 @@ void CMapSheets::Load() {
   MapLoadOptions options;
   options.changedControl = m_changing;
   options.afterInjectionLoad = [this](CTabModel& injection) {
-    m_percentAvailable = ApplyBaseTables(injection, m_tables ? *m_tables : kNoReferenceTables,
-                                         m_core.params.Value(FieldId::kBike));
+    m_percentAvailable =
+        ApplyBaseTables(injection, m_tables ? *m_tables : kNoReferenceTables, m_core.params.Value(FieldId::kBike));
   };
   LoadMapSheets(m_core.image, m_controls, options);
   AfterLoad();
@@ -105,30 +85,9 @@ void CMapSheets::AfterLoad() {
   // The idle speed curve only matters while the unit controls the idle advance.
   if (TTab* tab = Control(SheetControlId::kIdleSpeed))
     tab->setVisible(m_core.params.Value(FieldId::kIdleAdvanceOn) != 0);
-  ApplyServoColours();
-  ApplySensorColours();
+  ApplyMapColours(m_controls, m_core.params);
   for (TTab* tab : m_tabs)
     if (tab) tab->Model().RequestRedraw(kRedraw | kRelayout);
-}
-
-void CMapSheets::ApplyServoColours() {
-  CTabModel* servo = m_controls[SheetControlId::kServo];
-  if (!servo) return;
-  for (const ServoFields& f : kServos) {
-    if (!servo->ValidSheet(f.sheet)) continue;
-    CSheet& s = servo->Sheet(f.sheet);
-    const TColor c = m_core.params.Value(f.percent) == 1 ? kServoPercentColour : kServoVoltsColour;
-    s.xAxis.colour = s.yAxis.colour = s.dataAxis.colour = c;
-  }
-}
-
-void CMapSheets::ApplySensorColours() {
-  for (SheetControlId id : {SheetControlId::kApSensor, SheetControlId::kIapSensor}) {
-    CTabModel* sensor = m_controls[id];
-    if (!sensor || !sensor->ValidSheet(0)) continue;
-    CSheet& s = sensor->Sheet(0);
-    s.dataAxis.colour = s.Cell(0, 0) == s.Cell(0, 1) ? kFlatSensorColour : kSensorColour;
-  }
 }
 
 int CMapSheets::ActiveServoSheet() const {
@@ -138,10 +97,13 @@ int CMapSheets::ActiveServoSheet() const {
 
 void CMapSheets::ConnectServoRow(CPageControls& controls) {
   controls.SetServoSheetSource([this] { return ActiveServoSheet(); });
-  for (const ServoFields& f : kServos) {
-    controls.SetCheckBoxHandler(f.enableBox, [this](bool on) { ServoEnableClick(on); });
-    controls.SetCheckBoxHandler(f.percentBox, [this](bool percent) { ServoPercentClick(percent); });
-  }
+  // The check boxes bound to each servo's flags run their own handlers.
+  for (const ControlBinding& b : PageBindings())
+    for (const ServoSheetFields& f : ServoSheets()) {
+      if (b.field == f.enable) controls.SetCheckBoxHandler(b.name, [this](bool on) { ServoEnableClick(on); });
+      if (b.field == f.percent)
+        controls.SetCheckBoxHandler(b.name, [this](bool percent) { ServoPercentClick(percent); });
+    }
 }
 
 void CMapSheets::ServoEnableClick(bool on) {
@@ -156,30 +118,9 @@ void CMapSheets::ServoEnableClick(bool on) {
 
 void CMapSheets::ServoPercentClick(bool percent) {
   TTab* tab = Control(SheetControlId::kServo);
-  if (!tab) return;
-  CTabModel& servo = tab->Model();
-  const int sheet = servo.ActiveIndex();
-  if (!servo.ValidSheet(sheet)) return;
-  const ServoFields& f = ServoOf(sheet);
-  std::int32_t& flag = m_core.params.Value(f.percent);
-  if ((flag == 1) == percent) return;
-
-  // 250 raw volt steps (5 V) are 100 %.
-  Scale(servo.Sheet(sheet).dataAxis.values, percent ? 0.4 : 2.5);
-  ApplyServoDataUnit(servo.Sheet(sheet), percent ? 1 : 0);
-  const int bike = m_core.params.Value(FieldId::kBike);
-  const int idleType = m_core.params.Value(FieldId::kIdleType);
-  // The idle curve goes with the intake servo only while it holds the
-  // servo's start position; rpm or step values are left alone.
-  const bool idleFollows = &IdleCurveFor(bike, idleType, 0) != &IdleCurveFor(bike, idleType, 1);
-  CTabModel* idle = m_controls[SheetControlId::kIdlePosition];
-  if (sheet == kIntakeServoSheet && idleFollows && idle && idle->ValidSheet(0)) {
-    Scale(idle->Sheet(0).dataAxis.values, percent ? 0.1 : 10.0);
-    ApplyIdleCurveUnit(*idle, IdleCurveFor(bike, idleType, percent ? 1 : 0));
-  }
-  flag = percent ? 1 : 0;
-  ApplyServoColours();
-  servo.RequestRedraw(kRedraw | kRelayout);
+  if (!tab || !SwitchServoUnit(tab->Model(), m_controls[SheetControlId::kIdlePosition], m_core.params, percent)) return;
+  ApplyMapColours(m_controls, m_core.params);
+  tab->Model().RequestRedraw(kRedraw | kRelayout);
   OnSheetChanged(*tab);
 }
 
@@ -212,27 +153,8 @@ void CMapSheets::OnSheetChanged(TTab& control) {
   if (it == m_tabs.end()) return;
   const auto id = static_cast<SheetControlId>(it - m_tabs.begin());
   CTabModel& model = control.Model();
-  switch (id) {
-    case SheetControlId::kAdvance:
-      // The base advance marker can be dragged; the field holds 0..40.
-      m_core.params.Value(FieldId::kBaseAdvance) = std::clamp(model.Markers().baseAdvance, 0, 40);
-      break;
-    case SheetControlId::kInjection:
-      AfterInjectionChange(model, CouplingMode(), m_copy);
-      break;
-    case SheetControlId::kServo:
-      if (model.ValidSheet(model.ActiveIndex())) {
-        const CSheet& s = model.Sheet(model.ActiveIndex());
-        const ServoFields& f = ServoOf(model.ActiveIndex());
-        // A stored non-zero flag stays as it is while the sheet is enabled.
-        std::int32_t& enable = m_core.params.Value(f.enable);
-        if ((enable != 0) != (s.enabled != 0)) enable = s.enabled != 0 ? 1 : 0;
-        m_core.params.Value(f.axes) = s.xAxis.collapsed ? 2 : (s.yAxis.collapsed ? 1 : 0);
-      }
-      break;
-    default:
-      break;
-  }
+  if (id == SheetControlId::kInjection) AfterInjectionChange(model, CouplingMode(), m_copy);
+  TakeSheetChange(id, model, m_core.params);
   m_changing = id;
   m_core.CommitRequest(kSheetCommitId + int(Index(id)), 0);
   m_changing.reset();

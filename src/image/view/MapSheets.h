@@ -58,8 +58,6 @@ class CMapSheets {
 
  private:
   void AfterLoad();
-  void ApplyServoColours();
-  void ApplySensorColours();
   void ServoEnableClick(bool on);
   void ServoPercentClick(bool percent);
 
