@@ -335,6 +335,13 @@ const ControlState* FindState(const std::vector<ControlState>& states, std::stri
   return nullptr;
 }
 
+void ApplyPageWriteRules(int page, CParamSet& params, ConfigImage& image) {
+  if (page == kPageRace && !TempDisplayAllowed(params.Value(FieldId::kBike))) {
+    params.Value(FieldId::kTempDisplay) = 0;
+    WriteRaw(image, FieldId::kTempDisplay, 0, 0);
+  }
+}
+
 void ApplyLambdaDefaults(int sensorType, ConfigImage& image) {
   struct Characteristic {
     std::int32_t afr[5];

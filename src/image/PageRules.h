@@ -53,6 +53,10 @@ struct PageRuleInputs {
 // pages have none of their own here yet.
 std::vector<ControlState> PageRules(int page, const PageRuleInputs& in);
 
+// What writing a page does to the settings themselves: the race page
+// clears the temperature display (byte 107) for a bike that cannot show it.
+void ApplyPageWriteRules(int page, CParamSet& params, ConfigImage& image);
+
 const ControlState* FindState(const std::vector<ControlState>& states, std::string_view name);
 
 // The lambda characteristic (AFR points, bytes 353-357, x0.1; voltages in

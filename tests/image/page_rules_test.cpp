@@ -156,6 +156,12 @@ TEST_F(PageRulesTest, TemperatureDisplayOnlyForTheBikesWithIt) {
     Rules(kRace);
     EXPECT_EQ(Enabled("CheckBoxTempDisplay"), allowed) << bike;
     EXPECT_EQ(TempDisplayAllowed(bike), allowed) << bike;
+    // Writing the race page clears a set flag the bike cannot show.
+    image[107] = 1;
+    LoadParameterSet(image, params);
+    ApplyPageWriteRules(kRace, params, image);
+    EXPECT_EQ(image[107], allowed ? 1 : 0) << bike;
+    EXPECT_EQ(params.Value(FieldId::kTempDisplay), allowed ? 1 : 0) << bike;
   }
 }
 

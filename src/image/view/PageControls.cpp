@@ -28,17 +28,6 @@ constexpr int kNoteCharacters = int(kNoteLast - kNoteFirst);
 
 QButtonGroup* ButtonGroupOf(QWidget* box) { return box ? box->findChild<QButtonGroup*>() : nullptr; }
 
-void SetBackground(QWidget& w, TColor colour) {
-  if (colour == clBtnFace) {
-    if (w.autoFillBackground()) w.setAutoFillBackground(false);
-    return;
-  }
-  QPalette p = w.palette();
-  p.setColor(QPalette::Window, ToQColor(colour, p));
-  w.setPalette(p);
-  w.setAutoFillBackground(true);
-}
-
 // Enter moves on like Tab: to the next control that takes the focus.
 void FocusNext(QWidget& from) {
   for (QWidget* w = from.nextInFocusChain(); w && w != &from; w = w->nextInFocusChain()) {
@@ -254,11 +243,7 @@ void CPageControls::ReadPage(int page) {
 void CPageControls::WritePage(int page) {
   const bool wasUpdating = m_updating;
   m_updating = true;
-  if (page == kPageRace && !TempDisplayAllowed(m_core.params.Value(FieldId::kBike))) {
-    // Only some bikes can show the temperature on their display.
-    m_core.params.Value(FieldId::kTempDisplay) = 0;
-    WriteRaw(m_core.image, FieldId::kTempDisplay, 0, 0);
-  }
+  ApplyPageWriteRules(page, m_core.params, m_core.image);
   ::WritePage(page, m_core.params, *this);
   if (page == kPageTuning)
     if (auto* box = qobject_cast<QCheckBox*>(Widget("CheckBoxLadeniPovoleno"))) box->setChecked(m_core.tuningOn);

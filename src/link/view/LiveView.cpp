@@ -91,20 +91,6 @@ class PageBuilder {
   double m_scale;
 };
 
-void SetBackground(QWidget& w, TColor colour) {
-  // The button face is the page's own colour: the label stays transparent.
-  if (colour == clBtnFace) {
-    if (w.autoFillBackground()) w.setAutoFillBackground(false);
-    return;
-  }
-  QPalette p = w.palette();
-  const QColor c = ToQColor(colour, p);
-  if (w.autoFillBackground() && p.color(QPalette::Window) == c) return;
-  p.setColor(QPalette::Window, c);
-  w.setPalette(p);
-  w.setAutoFillBackground(true);
-}
-
 void ApplyLabel(QWidget& w, const LiveLabelState& s) {
   if (s.text) {
     if (auto* label = qobject_cast<QLabel*>(&w)) {
