@@ -66,9 +66,8 @@ std::string UsageText(const std::string& program) {
          "  VENTRIX_UNITSIM   the simulator --demo starts (default: next to the program)\n"
          "  VENTRIX_UNITSIM_OPTIONS  its options, e.g. \"--tests-locked\" (see ventrix-unitsim --help)\n"
          "\n"
-         "Files:\n"
-         "  $XDG_CONFIG_HOME/ventrix/   settings and recent files (~/.config/ventrix)\n"
-         "  $XDG_STATE_HOME/ventrix/    last image and error log (~/.local/state/ventrix)\n"
+         "Files: Ventrix writes only below $XDG_CONFIG_HOME/ventrix (~/.config/ventrix)\n"
+         "and $XDG_STATE_HOME/ventrix (~/.local/state/ventrix).\n"
          "\n"
          "Exit status: 0 normal end, 1 failure, 2 bad option.\n";
 }
