@@ -58,3 +58,25 @@ void BM_CommitSequence(benchmark::State& state) {
 BENCHMARK(BM_CommitSequence)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+namespace {
+
+// Undo of a page edit in the window: the restore, the sheets' load and the
+// write of every page.
+void BM_UndoInWindow(benchmark::State& state) {
+  Window w;
+  CAppCore& core = w.form->Core();
+  core.ResetHistory();
+  for (auto _ : state) {
+    state.PauseTiming();
+    core.image[35] = std::uint8_t(core.image[35] == 100 ? 101 : 100);
+    core.NormaliseAndLoad();
+    core.RecordHistory();
+    state.ResumeTiming();
+    w.form->MenuZpetClick();
+  }
+  if (core.history.CanUndo()) state.SkipWithError("the undo did not go back");
+}
+BENCHMARK(BM_UndoInWindow)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "files/Codepage.h"
+#include "image/BikeDefaults.h"
 #include "image/Normalise.h"
 #include "link/ReleaseChannel.h"
 #include "link/TestButtons.h"
@@ -366,6 +367,37 @@ void CAppCore::CommitSequence() {
   reloadGuard = false;
   m_view.WriteActivePage();
   RecordAndProgram();
+}
+
+// ---------------------------------------------------------------------------
+// Default configuration
+
+void CAppCore::ApplyDefaults() {
+  DefaultsScope scope = kWholeImage;
+  if (actualPage) {
+    scope.wholeImage = false;
+    scope.page = m_view.ActivePageIndex();
+    scope.shownMap = m_view.ShownMap(scope.page);
+  }
+  ApplyBikeDefaults(image, params, scope);
+}
+
+bool CAppCore::NewConfiguration(bool forActivePage) {
+  // A run reads from or writes to the image block by block.
+  if (mode != LinkMode::Idle) return false;
+  if (!forActivePage) FlushPendingCommit();
+  actualPage = forActivePage;
+  ApplyDefaults();
+  m_view.SetMessageVisible(false);
+  m_view.SetGaugeVisible(false);
+  SetFileNameAndCaption("");
+  reloadGuard = true;
+  NormaliseAndLoad();
+  m_view.WriteAllPages();
+  reloadGuard = false;
+  // A step of its own, so that Undo brings back the configuration before it.
+  RecordHistory();
+  return true;
 }
 
 // ---------------------------------------------------------------------------

@@ -103,6 +103,9 @@ class CAppCore {
   bool NoConnectionShown() const { return m_noConnectionShown; }
   ISerialPort& Port() { return *m_port; }
 
+  // The current file name (text slot 1) and the caption built with it.
+  void SetFileNameAndCaption(std::string name);
+
   // Normalises the image (bringing the port and language settings into
   // range on the way) and loads the parameter set from it.
   void NormaliseAndLoad();
@@ -121,6 +124,15 @@ class CAppCore {
   CPendingCommit pendingCommit;
   // Set while the parameter set is loaded inside a commit.
   bool reloadGuard = false;
+
+  // The default configuration of the bike in byte 0 (New, a bike change):
+  // the whole image, or with the actual-page flag set only the active page
+  // and the sheet it shows. NewConfiguration applies it as the File menu's
+  // New does and refreshes the window; it refuses (false) while a run reads,
+  // checks or writes the image.
+  bool actualPage = false;
+  void ApplyDefaults();
+  bool NewConfiguration(bool forActivePage);
 
   // Edit history. RecordHistory compares the image with the last snapshot,
   // marks the changed blocks dirty and stores a new step; RecordAndProgram
@@ -187,7 +199,6 @@ class CAppCore {
   bool PayloadMatchesImage(int b, std::span<const std::uint8_t> payload, bool skipByte1) const;
   int LowestDirtyBlock() const;
   void CopyUnitInfo(std::span<const std::uint8_t> payload);
-  void SetFileNameAndCaption(std::string name);
 
   // Records blocks just received from the unit (`received`, before the
   // program changed anything).

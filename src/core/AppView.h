@@ -40,7 +40,7 @@ class IAppView {
   // Index of the active page of PageControl1.
   virtual int ActivePageIndex() const = 0;
   // The map shown on a page with several maps (injection: 0..3 maps 1..4,
-  // 4 map B, 5 the IAP map); -1 when the page shows none.
+  // 4 map B, 5 the IAP map; servo: 0 intake, 1 exhaust); -1 for the others.
   virtual int ShownMap(int page) const = 0;
   // Reads the active page's controls into the core's parameter set (the bike
   // page also stores the bike type and the note into the image).

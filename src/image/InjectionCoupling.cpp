@@ -56,16 +56,17 @@ void CopyMap1(CTabModel& injection) {
   }
 }
 
-bool FillBase(CSheet& s, std::span<const std::int32_t> rpm, std::span<const std::int32_t> rows, int rowDivisor,
-              std::span<const std::int32_t> values) {
-  const std::size_t nx = rpm.size(), ny = rows.size();
-  if (nx < 1 || ny < 1 || nx > kMaxXPoints || ny > kMaxYPoints || values.size() < nx * ny) return false;
-  for (std::size_t x = 0; x < nx; ++x) s.baseX[x] = rpm[x] / 100;
-  for (std::size_t y = 0; y < ny; ++y) s.baseY[y] = rows[y] / rowDivisor;
+// Reference points: speeds in rpm become hundreds of rpm, rows in tenths of
+// a percent or a kPa become whole ones; times in 10 µs become the sheet's 0.1 µs.
+bool FillBase(CSheet& s, const ReferenceTable& t) {
+  const std::size_t nx = t.speedPoints.size(), ny = t.rowPoints.size();
+  if (nx < 1 || ny < 1 || nx > kMaxXPoints || ny > kMaxYPoints || t.values.size() < nx * ny) return false;
+  for (std::size_t x = 0; x < nx; ++x) s.baseX[x] = t.speedPoints[x] / 100;
+  for (std::size_t y = 0; y < ny; ++y) s.baseY[y] = t.rowPoints[y] / 10;
   for (std::size_t y = 0; y < ny; ++y)
     for (std::size_t x = 0; x < nx; ++x)
       s.baseData[Idx(static_cast<int>(x), static_cast<int>(y))] = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-          static_cast<std::int64_t>(values[y * nx + x]) * 100, 0, std::numeric_limits<std::int32_t>::max()));
+          static_cast<std::int64_t>(t.values[y * nx + x]) * 100, 0, std::numeric_limits<std::int32_t>::max()));
   s.baseXCount = static_cast<int>(nx);
   s.baseYCount = static_cast<int>(ny);
   return true;
@@ -239,13 +240,7 @@ bool ApplyBaseTables(CTabModel& injection, const IReferenceTables& tables, int b
     CSheet& s = injection.Sheet(i);
     CTabModel::AbsoluteFromShown(s);
     bool has = false;
-    if (ref && i == kInjectionIapSheet) {
-      has = FillBase(s, ref->iapSpeedPoints.empty() ? ref->speedPoints : ref->iapSpeedPoints, ref->pressurePoints, 10,
-                     ref->iap);
-    } else if (ref) {
-      const bool first = i == 0 || i == 3;
-      has = FillBase(s, ref->speedPoints, kThrottleRows, 1, ref->injection[first ? 0 : 1]);
-    }
+    if (ref) has = FillBase(s, i == kInjectionIapSheet ? ref->iap : (i == 0 || i == 3 ? ref->maps14 : ref->maps23));
     if (!has) {
       s.baseXCount = s.baseYCount = 0;
       std::fill(s.cellBase.begin(), s.cellBase.end(), 0);

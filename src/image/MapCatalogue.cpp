@@ -4,7 +4,7 @@
 #include <cmath>
 #include <string>
 
-#include "image/BikeOptions.h"
+#include "image/BikeTypes.h"
 #include "image/MapStorage.h"
 #include "sheet/TabModel.h"
 

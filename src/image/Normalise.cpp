@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "image/BikeOptions.h"
+#include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
 #include "image/MapStorage.h"
 

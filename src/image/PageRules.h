@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/Colours.h"
-#include "image/BikeOptions.h"
+#include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
 #include "image/ParamSet.h"
 #include "shell/Lang.h"

@@ -3,15 +3,21 @@
 #include <cstdint>
 #include <span>
 
+// One reference injection table of a bike: injection times over speed
+// (columns) and throttle or intake pressure (rows). Each table carries its
+// own points; they become the base points of the maps it serves.
+struct ReferenceTable {
+  std::span<const std::int32_t> speedPoints;  // rpm, one per column
+  std::span<const std::int32_t> rowPoints;    // 0.1 % throttle or 0.1 kPa, one per row
+  std::span<const std::int32_t> values;       // 10 µs, row after row
+};
+
 // A bike's reference injection, from which the injection maps take their
-// base tables for the percent view. Tables are row after row, one row per
-// throttle (pressure) point, one column per speed point.
+// base tables for the percent view.
 struct InjectionReference {
-  std::span<const std::int32_t> speedPoints;     // rpm; 15 or 10 per bike
-  std::span<const std::int32_t> injection[2];    // 10 µs, 10 throttle rows; the first for maps 1 and 4
-  std::span<const std::int32_t> pressurePoints;  // 0.1 kPa, 10 points
-  std::span<const std::int32_t> iap;             // 10 µs, one row per pressure point
-  std::span<const std::int32_t> iapSpeedPoints;  // rpm; empty when the IAP table uses speedPoints
+  ReferenceTable maps14;  // maps 1 and 4
+  ReferenceTable maps23;  // maps 2 and 3
+  ReferenceTable iap;     // the IAP map
 };
 
 // The bike tables as the injection maps need them.

@@ -68,17 +68,16 @@ struct InjectionRig {
 // (10 µs), over 1000..15000 rpm; the IAP table flat at `iap`.
 struct FixtureTables : IReferenceTables {
   Ints rpm{1000, 2000, 3000, 4000, 5000, 6000, 7000, 8000, 9000, 10000, 11000, 12000, 13000, 14000, 15000};
+  Ints throttle{0, 20, 50, 100, 200, 300, 400, 600, 800, 1000};
   Ints pressure{100, 200, 300, 400, 500, 600, 700, 800, 900, 1000};
   Ints first, second, iap;
   int bike = 11;
   InjectionReference ref;
 
   FixtureTables(std::int32_t a, std::int32_t b, std::int32_t p) : first(150, a), second(150, b), iap(150, p) {
-    ref.speedPoints = rpm;
-    ref.injection[0] = first;
-    ref.injection[1] = second;
-    ref.pressurePoints = pressure;
-    ref.iap = iap;
+    ref.maps14 = {rpm, throttle, first};
+    ref.maps23 = {rpm, throttle, second};
+    ref.iap = {rpm, pressure, iap};
   }
   const InjectionReference* Find(int b) const override { return b == bike ? &ref : nullptr; }
 };

@@ -60,9 +60,9 @@ struct UnitIdentity {
 std::uint8_t MonthCode(std::string_view abbreviation);
 IdentityRecord BuildIdentityRecord(const UnitIdentity& id, std::uint8_t version, std::uint8_t subversion);
 
-// What the unit holds at power-on (DefaultImage.cpp): a road tune for bike
-// type 11 that the program's normalisation leaves unchanged, so a Read ends
-// with a passing verify.
+// What the unit holds at power-on (DefaultImage.cpp): the program's default
+// configuration of the start bike, which its normalisation leaves unchanged,
+// so a Read ends with a passing verify.
 ConfigImage DefaultSimImage();
 // All zero but the bike type: an image the program's normalisation changes,
 // so a Read of it ends with a failing verify.

@@ -19,14 +19,6 @@ namespace {
 // Commit ids of the sheet controls: after every page control's.
 constexpr int kSheetCommitId = 200000;
 
-// The bike tables with the injection reference tables come with the bike
-// types; until then no bike has them, and the injection maps show times.
-class CNoReferenceTables : public IReferenceTables {
- public:
-  const InjectionReference* Find(int) const override { return nullptr; }
-};
-const CNoReferenceTables kNoReferenceTables;
-
 const void* Background(std::string_view name) { return SheetBackgroundPicture(name); }
 
 }  // namespace
@@ -62,7 +54,7 @@ void CMapSheets::Load() {
   options.changedControl = m_changing;
   options.afterInjectionLoad = [this](CTabModel& injection) {
     m_percentAvailable =
-        ApplyBaseTables(injection, m_tables ? *m_tables : kNoReferenceTables, m_core.params.Value(FieldId::kBike));
+        ApplyBaseTables(injection, *m_tables, m_core.params.Value(FieldId::kBike));
   };
   LoadMapSheets(m_core.image, m_controls, options);
   AfterLoad();
@@ -170,7 +162,9 @@ void CMapSheets::SetInjectionAsTime(bool asTime) {
 
 void CMapSheets::CouplingCommand(int target) {
   CTabModel* injection = m_controls[SheetControlId::kInjection];
-  if (!injection) return;
+  // A Read fills the image and the maps with the unit's: a coupling change
+  // now would be lost when it ends, so none is made.
+  if (!injection || m_core.mode == LinkMode::Reading) return;
   ApplyCouplingCommand(*injection, m_core.params, m_copy, target);
   // Stored, normalised, loaded and recorded like any commit; then every page.
   m_core.CommitSequence();

@@ -5,7 +5,7 @@
 
 #include "image/InjectionCoupling.h"
 #include "image/MapLoad.h"
-#include "image/ReferenceTables.h"
+#include "image/BikeTables.h"
 
 class CAppCore;
 class CPageControls;
@@ -47,9 +47,9 @@ class CMapSheets {
   // and "Percent" act on that sheet.
   void ConnectServoRow(CPageControls& controls);
 
-  // The bikes' reference tables for the percent view; none until the bike
-  // tables exist (the maps then show times only).
-  void SetReferenceTables(const IReferenceTables* tables) { m_tables = tables; }
+  // The reference tables for the percent view: the bikes' own unless a
+  // test hands others (null: the bikes' again).
+  void SetReferenceTables(const IReferenceTables* tables) { m_tables = tables ? tables : &m_bikeTables; }
   // "ms": times (true) or percentages of the base table.
   void SetInjectionAsTime(bool asTime);
   bool PercentAvailable() const { return m_percentAvailable; }
@@ -70,5 +70,6 @@ class CMapSheets {
   bool m_built = false;
   bool m_loading = false;
   bool m_percentAvailable = false;
-  const IReferenceTables* m_tables = nullptr;
+  CBikeReferenceTables m_bikeTables;
+  const IReferenceTables* m_tables = &m_bikeTables;
 };

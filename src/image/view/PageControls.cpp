@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QTabWidget>
 
 #include "core/AppCore.h"
+#include "image/BikeTypes.h"
 #include "image/Note.h"
 #include "image/Pages.h"
 #include "image/view/TUpDown.h"
@@ -232,6 +234,10 @@ void CPageControls::Set(const ControlBinding& b, std::int32_t value) {
 void CPageControls::ReadPage(int page) {
   ::ReadPage(page, *this, m_core.params);
   if (page == kPageBike) {
+    // The separator names no bike: the type stays.
+    if (auto* bikes = qobject_cast<QComboBox*>(Widget("ComboBoxBike")))
+      if (const std::optional<int> type = TypeOfListIndex(bikes->currentIndex()))
+        m_core.params.Value(FieldId::kBike) = *type;
     if (auto* memo = qobject_cast<QPlainTextEdit*>(Widget("Memo1"))) {
       std::vector<std::string> lines;
       for (const QString& line : memo->toPlainText().split('\n')) lines.push_back(line.toStdString());
@@ -248,6 +254,15 @@ void CPageControls::WritePage(int page) {
   if (page == kPageTuning)
     if (auto* box = qobject_cast<QCheckBox*>(Widget("CheckBoxLadeniPovoleno"))) box->setChecked(m_core.tuningOn);
   if (page == kPageBike) {
+    const int type = m_core.params.Value(FieldId::kBike);
+    if (auto* bikes = qobject_cast<QComboBox*>(Widget("ComboBoxBike"))) bikes->setCurrentIndex(ListIndexOfType(type));
+    // A type from a file or the state file that names no bike: said once,
+    // not at every write of the page. The type stays in the image.
+    if (!IsBikeType(type) && type != m_unknownBike) {
+      m_unknownBike = type;
+      emit BikeUnknown(type);
+    }
+    if (IsBikeType(type)) m_unknownBike = -1;
     if (auto* memo = qobject_cast<QPlainTextEdit*>(Widget("Memo1"))) {
       QStringList lines;
       for (const std::string& line : LoadNote(m_core.image)) lines << QString::fromStdString(line);

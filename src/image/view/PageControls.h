@@ -88,6 +88,8 @@ class CPageControls : public QObject, public IControlValues {
  signals:
   // The user switched tuning with CheckBoxLadeniPovoleno.
   void TuningSwitched();
+  // The bike page was written with a bike type that names no bike.
+  void BikeUnknown(int type);
 
  private:
   void OnEditDone(QLineEdit& edit, bool enter);
@@ -105,4 +107,6 @@ class CPageControls : public QObject, public IControlValues {
   std::vector<QWidget*> m_pages;
   bool m_updating = false;
   bool m_closed = false;
+  // The bike type last found naming no bike, so the page warns once for it.
+  int m_unknownBike = -1;
 };

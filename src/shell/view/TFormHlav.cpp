@@ -1,37 +1,44 @@
 #include "shell/view/TFormHlav.h"
 
 #include <QActionGroup>
-#include <QCheckBox>
-#include <QPushButton>
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <iterator>
 #include <type_traits>
 
+#include "image/BikeDefaults.h"
+#include "image/BikeTypes.h"
+#include "image/FieldCatalogue.h"
 #include "image/InjectionCoupling.h"
 #include "image/Pages.h"
+#include "image/view/MapPageRows.h"
+#include "image/view/MapSheets.h"
+#include "image/view/PageControls.h"
+#include "image/view/ParameterPages.h"
+#include "link/view/LiveView.h"
+#include "sheet/view/TTab.h"
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
 #include "shell/view/Colour.h"
 #include "shell/view/FitLabel.h"
 #include "shell/view/LanguageView.h"
-#include "link/view/LiveView.h"
-#include "sheet/view/TTab.h"
-#include "image/view/MapSheets.h"
-#include "image/view/PageControls.h"
-#include "image/view/MapPageRows.h"
-#include "image/view/ParameterPages.h"
 
 namespace {
 // Design size of the window at 96 dpi.
@@ -39,21 +46,29 @@ constexpr int kDesignWidth = 1346;
 constexpr int kDesignHeight = 1092;
 constexpr int kToolBarHeight = 41;
 
-// The tool bar's row, left to right, at 96 dpi. Widths hold the longest
-// caption of the four languages ("Programmieren", "Programmation après
-// modification"); the message label's texts are short run results.
-constexpr int kButtonWidth = 106;
-constexpr QRect kCheckBoxProgHned{348, 12, 240, 17};
-constexpr QRect kLabelHlaseni{596, 12, 220, 19};
-constexpr QRect kGaugeProgram{824, 12, 160, 19};
-constexpr QRect kLabelSpojeni{992, 12, 208, 19};
-constexpr QRect kLabelCom{1205, 12, 135, 19};
+// The tool bar's row, left to right, at 96 dpi: the file and history
+// buttons, the link buttons, then the state of the link. Widths hold the
+// longest caption of the four languages ("Programmieren", "Programmation
+// après modification", "Keine Verbindung mit dem PC"); the message label's
+// texts are short run results.
+constexpr int kSpeedButtonTop = 8, kSpeedButtonSize = 24;
+constexpr int kSpeedButtonNewLeft = 8;  // Open, Save and Print follow at 32, 56, 80
+constexpr int kSpeedButtonZpetLeft = 112;
+constexpr int kSpeedButtonZnovuLeft = 136;
+constexpr int kLinkButtonLeft = 168, kButtonWidth = 106, kButtonStep = 110;
+constexpr QRect kCheckBoxProgHned{500, 12, 240, 17};
+constexpr QRect kLabelHlaseni{746, 12, 186, 19};
+constexpr QRect kGaugeProgram{938, 12, 96, 19};
+constexpr QRect kLabelSpojeni{1040, 12, 208, 19};
+constexpr QRect kLabelCom{1252, 12, 90, 19};
+// Commit id of ComboBoxBike, apart from the page controls' and sheets' ids.
+constexpr int kBikeCommitId = 190000;
+
 // LabelVersion shares the place of LabelSpojeni (one of them is shown) and,
 // for a mismatch text, spreads left under the gauge in up to two lines so that
 // "PC-83, IGN-82" is always seen. The gauge, shown only during a run, stays on top.
 constexpr QRect kLabelVersionArea{kGaugeProgram.x(), 2, kLabelSpojeni.right() + 1 - kGaugeProgram.x(),
                                   kToolBarHeight - 4};
-
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
@@ -98,11 +113,18 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   if (auto* ms = findChild<QCheckBox*>("CheckBoxMs"))
     connect(ms, &QCheckBox::clicked, this, [this](bool asTime) { m_mapSheets->SetInjectionAsTime(asTime); });
   connect(m_pageControls, &CPageControls::TuningSwitched, this, &TFormHlav::ShowTuningSwitch);
+  connect(m_pageControls, &CPageControls::BikeUnknown, this,
+          [this] { ShowMessageBox(m_core->textSlots[kSlotWrongBikeProgram]); });
   connect(m_pageControl1, &QTabWidget::currentChanged, this, &TFormHlav::PageControl1Change);
+  if (auto* bikes = findChild<QComboBox*>("ComboBoxBike")) {
+    for (const BikeEntry& b : BikeList()) bikes->addItem(QString::fromLatin1(b.text));
+    connect(bikes, &QComboBox::activated, this, &TFormHlav::ComboBoxBikeChange);
+  }
 
   auto& core = *m_core;
   core.portIndex = 1;
-  core.image[0] = 11;  // bike type of a fresh start
+  core.image[ElementOffset(FieldId::kBike)] = kStartBikeType;
+  ApplyBikeDefaults(core.image, core.params, kWholeImage);
   m_gaugeProgram->setMaximum(kProgramGaugeMax);
 
   SetCurrentLanguage(LanguageFromCommandLine(LanguageFromSettings(CurrentLanguage()), args));
@@ -137,6 +159,14 @@ void TFormHlav::BuildMenus() {
 
   QMenu* file = bar->addMenu(QString());
   file->setObjectName("MenuFile");
+  QAction* newFile = file->addAction(QString());
+  newFile->setObjectName("MenuNew");
+  newFile->setShortcut(QKeySequence::New);
+  connect(newFile, &QAction::triggered, this, &TFormHlav::MenuNewClick);
+  QAction* newPage = file->addAction(QString());
+  newPage->setObjectName("MenuNewActPage");
+  connect(newPage, &QAction::triggered, this, &TFormHlav::MenuNewActPageClick);
+  file->addSeparator();
   QAction* exit = file->addAction(QString());
   exit->setObjectName("MenuExit");
   connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -156,9 +186,8 @@ void TFormHlav::BuildMenus() {
   QMenu* language = bar->addMenu(QString());
   language->setObjectName("MenuLanguage");
   auto* languageGroup = new QActionGroup(language);
-  void (TFormHlav::*const handlers[kLanguageCount])() = {
-      &TFormHlav::MenuEnglishClick, &TFormHlav::MenuGermanClick, &TFormHlav::MenuFrenchClick,
-      &TFormHlav::MenuCzechClick};
+  void (TFormHlav::*const handlers[kLanguageCount])() = {&TFormHlav::MenuEnglishClick, &TFormHlav::MenuGermanClick,
+                                                         &TFormHlav::MenuFrenchClick, &TFormHlav::MenuCzechClick};
   for (int i = 0; i < kLanguageCount; ++i) {
     const auto handler = handlers[i];
     QAction* a = language->addAction(QString());
@@ -208,9 +237,9 @@ struct LinkCommand {
   int buttonLeft;
 };
 constexpr LinkCommand kLinkCommands[] = {
-    {"MenuRead", "ButtonRead", Qt::Key_F7, &TFormHlav::MenuReadClick, 8},
-    {"MenuVerify", "ButtonVerify", Qt::Key_F8, &TFormHlav::MenuVerifyClick, 120},
-    {"MenuProgram", "ButtonProgram", Qt::Key_F9, &TFormHlav::MenuProgramClick, 232},
+    {"MenuRead", "ButtonRead", Qt::Key_F7, &TFormHlav::MenuReadClick, kLinkButtonLeft},
+    {"MenuVerify", "ButtonVerify", Qt::Key_F8, &TFormHlav::MenuVerifyClick, kLinkButtonLeft + kButtonStep},
+    {"MenuProgram", "ButtonProgram", Qt::Key_F9, &TFormHlav::MenuProgramClick, kLinkButtonLeft + 2 * kButtonStep},
 };
 }  // namespace
 
@@ -286,6 +315,31 @@ void TFormHlav::BuildControls() {
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QPushButton::clicked, this, c.handler);
   }
+  struct SpeedButton {
+    const char* name;
+    int left;
+    QStyle::StandardPixmap icon;
+    const char* themeIcon;
+    void (TFormHlav::*handler)();
+  };
+  const SpeedButton kSpeedButtons[] = {
+      {"SpeedButtonNew", kSpeedButtonNewLeft, QStyle::SP_FileIcon, "document-new", &TFormHlav::MenuNewClick},
+      {"SpeedButtonZpet", kSpeedButtonZpetLeft, QStyle::SP_ArrowBack, "edit-undo", &TFormHlav::SpeedButtonZpetClick},
+      {"SpeedButtonZnovu", kSpeedButtonZnovuLeft, QStyle::SP_ArrowForward, "edit-redo",
+       &TFormHlav::SpeedButtonZnovuClick},
+  };
+  for (const SpeedButton& b : kSpeedButtons) {
+    auto* button = new QToolButton(toolBar);
+    button->setObjectName(b.name);
+    button->setGeometry(Px(b.left), Px(kSpeedButtonTop), Px(kSpeedButtonSize), Px(kSpeedButtonSize + 1));
+    button->setIcon(QIcon::fromTheme(b.themeIcon, style()->standardIcon(b.icon)));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QToolButton::clicked, this, b.handler);
+  }
+  m_speedButtonZpet = toolBar->findChild<QToolButton*>("SpeedButtonZpet");
+  m_speedButtonZnovu = toolBar->findChild<QToolButton*>("SpeedButtonZnovu");
+
   auto* progHned = new QCheckBox(toolBar);
   progHned->setObjectName("CheckBoxProgHned");
   progHned->setGeometry(Px(kCheckBoxProgHned));
@@ -428,8 +482,8 @@ void TFormHlav::CheckPortMenuItem(int index) {
 
 void TFormHlav::ShowMessageBox(const std::string& text) {
   // Shown without a nested event loop: the tick keeps running behind it.
-  auto* box = new QMessageBox(QMessageBox::NoIcon, Q(m_core->textSlots[kSlotTitle]).trimmed(), Q(text),
-                              QMessageBox::Ok, this);
+  auto* box =
+      new QMessageBox(QMessageBox::NoIcon, Q(m_core->textSlots[kSlotTitle]).trimmed(), Q(text), QMessageBox::Ok, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();
 }
@@ -465,12 +519,18 @@ void TFormHlav::WriteAllPages() {
 
 // Undo and Redo are offered only when there is a step to go to.
 void TFormHlav::ShowHistoryState() {
-  if (m_menuZpet) m_menuZpet->setEnabled(m_core->history.CanUndo());
-  if (m_menuZnovu) m_menuZnovu->setEnabled(m_core->history.CanRedo());
+  const bool undo = m_core->history.CanUndo(), redo = m_core->history.CanRedo();
+  if (m_menuZpet) m_menuZpet->setEnabled(undo);
+  if (m_menuZnovu) m_menuZnovu->setEnabled(redo);
+  if (m_speedButtonZpet) m_speedButtonZpet->setEnabled(undo);
+  if (m_speedButtonZnovu) m_speedButtonZnovu->setEnabled(redo);
 }
 
 int TFormHlav::ShownMap(int page) const {
-  return page == kPageInjection && m_mapSheets ? m_mapSheets->ActiveInjectionSheet() : -1;
+  if (!m_mapSheets) return -1;
+  if (page == kPageInjection) return m_mapSheets->ActiveInjectionSheet();
+  if (page == kPageServo) return m_mapSheets->ActiveServoSheet();
+  return -1;
 }
 void TFormHlav::ReloadMapSheets() {
   if (m_mapSheets) m_mapSheets->ReloadUnitMaps();
@@ -528,6 +588,8 @@ void TFormHlav::Menu_Jet123StejnyClick() { CouplingCommand(2); }
 void TFormHlav::CouplingCommand(int target) {
   m_mapSheets->CouplingCommand(target);
   WriteAllPages();
+  // The mark shows the mode the maps have, also when the command was refused.
+  ShowCouplingMode(m_core->params.Value(FieldId::kInjectionCoupling));
 }
 
 // "ms" and the coupling marks follow the injection sheets after every load.
@@ -547,8 +609,63 @@ void TFormHlav::ShowCouplingMode(int mode) {
 }
 
 // Undo and Redo show the page the step was made on.
-void TFormHlav::MenuZpetClick() { ShowRestoredPage(m_core->Undo()); }
-void TFormHlav::MenuZnovuClick() { ShowRestoredPage(m_core->Redo()); }
+void TFormHlav::MenuZpetClick() { SpeedButtonZpetClick(); }
+void TFormHlav::MenuZnovuClick() { SpeedButtonZnovuClick(); }
+void TFormHlav::SpeedButtonZpetClick() {
+  ShowRestoredPage(m_core->Undo());
+  ShowHistoryState();
+}
+void TFormHlav::SpeedButtonZnovuClick() {
+  ShowRestoredPage(m_core->Redo());
+  ShowHistoryState();
+}
+
+// --- Default configuration --------------------------------------------------------
+
+void TFormHlav::SetConfirmation(Confirmation ask) { m_confirm = std::move(ask); }
+
+QMessageBox::StandardButton TFormHlav::Confirm(const std::string& text) {
+  if (m_confirm) return m_confirm(Q(text));
+  QMessageBox box(QMessageBox::Question, Q(m_core->textSlots[kSlotTitle]).trimmed(), Q(text),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+  box.setDefaultButton(QMessageBox::Yes);
+  return QMessageBox::StandardButton(box.exec());
+}
+
+int TFormHlav::SelectedBikeIndex() const {
+  const auto* combo = findChild<QComboBox*>("ComboBoxBike");
+  return combo ? combo->currentIndex() : kBikeSeparatorIndex;
+}
+
+void TFormHlav::MenuNewClick() {
+  if (SelectedBikeIndex() >= kBikeSeparatorIndex) return;
+  if (Confirm(m_core->textSlots[kSlotDefaultSetting]) != QMessageBox::Yes) return;
+  if (m_core->NewConfiguration(false)) ShowHistoryState();
+}
+
+void TFormHlav::MenuNewActPageClick() {
+  if (SelectedBikeIndex() >= kBikeSeparatorIndex) return;
+  // Maps 2-4 follow map 1 while coupled: they have no defaults of their own.
+  if (m_activePage == kPageInjection && ShownMap(kPageInjection) < kInjectionBSheet &&
+      m_core->params.Value(FieldId::kInjectionCoupling) == 1)
+    return;
+  if (Confirm(m_core->textSlots[kSlotDefaultSettingPage]) != QMessageBox::Yes) return;
+  if (m_core->NewConfiguration(true)) ShowHistoryState();
+}
+
+// The user picked a bike: its type and constants go into the image whatever
+// he answers about the defaults, and the page's commit records the change.
+void TFormHlav::ComboBoxBikeChange(int index) {
+  if (const std::optional<int> type = TypeOfListIndex(index)) {
+    m_core->params.Value(FieldId::kBike) = *type;
+    m_core->image[ElementOffset(FieldId::kBike)] = static_cast<std::uint8_t>(*type);
+  }
+  MenuNewClick();
+  DeriveBikeConstants(m_core->image);
+  m_core->CommitRequest(kBikeCommitId, 0);
+  ApplyLanguage();
+  ShowHistoryState();
+}
 
 void TFormHlav::ShowRestoredPage(int page) {
   if (page < 0 || page >= kPageCount) return;

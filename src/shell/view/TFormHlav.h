@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <functional>
 #include <memory>
 
 #include "core/AppCore.h"
@@ -16,6 +18,7 @@ class QTimer;
 class QActionGroup;
 class QAction;
 class QSocketNotifier;
+class QToolButton;
 class QKeyEvent;
 class TTab;
 class CPageControls;
@@ -74,6 +77,15 @@ class TFormHlav : public QMainWindow, public IAppView {
   void MenuLadeniOnClick();
   void MenuZpetClick();
   void MenuZnovuClick();
+  void SpeedButtonZpetClick();
+  void SpeedButtonZnovuClick();
+  void MenuNewClick();
+  void MenuNewActPageClick();
+  // The user's pick in ComboBoxBike (never a page write setting it).
+  void ComboBoxBikeChange(int index);
+  // The Yes/No/Cancel question of New; tests answer it themselves.
+  using Confirmation = std::function<QMessageBox::StandardButton(const QString& text)>;
+  void SetConfirmation(Confirmation ask);
   void Menu_Jet123NormalClick();
   void Menu_Jet123CoupledClick();
   void Menu_Jet123StejnyClick();
@@ -114,6 +126,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   void ShowTuningSwitch();
   void ShowRestoredPage(int page);
   void ShowHistoryState();
+  QMessageBox::StandardButton Confirm(const std::string& text);
+  int SelectedBikeIndex() const;
   int Px(int designPixels) const;
   QRect Px(const QRect& design) const;
 
@@ -137,6 +151,9 @@ class TFormHlav : public QMainWindow, public IAppView {
   QAction* m_menuLadeniOn = nullptr;
   QAction* m_menuZpet = nullptr;
   QAction* m_menuZnovu = nullptr;
+  QToolButton* m_speedButtonZpet = nullptr;
+  QToolButton* m_speedButtonZnovu = nullptr;
+  Confirmation m_confirm;
   QAction* m_couplingModes[3] = {};  // normal, coupled, all equal
   int m_activePage = 0;
 };

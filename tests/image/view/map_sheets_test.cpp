@@ -47,7 +47,7 @@ struct Form {
 // Reference injection for bike 11: 1.5 ms at the first point, rising with
 // speed and throttle, so the percent view has a base that looks like a bike's.
 struct ReferenceFixture : IReferenceTables {
-  std::vector<std::int32_t> rpm, pressure, table, iap;
+  std::vector<std::int32_t> rpm, throttle{0, 20, 50, 100, 200, 300, 400, 600, 800, 1000}, pressure, table, iap;
   InjectionReference ref;
   ReferenceFixture() {
     for (int i = 0; i < 15; ++i) rpm.push_back(1000 * (i + 1));
@@ -55,11 +55,9 @@ struct ReferenceFixture : IReferenceTables {
     for (int row = 0; row < 10; ++row)
       for (int col = 0; col < 15; ++col) table.push_back(150 + 40 * row + 20 * col);
     iap = table;
-    ref.speedPoints = rpm;
-    ref.injection[0] = table;
-    ref.injection[1] = table;
-    ref.pressurePoints = pressure;
-    ref.iap = iap;
+    ref.maps14 = {rpm, throttle, table};
+    ref.maps23 = {rpm, throttle, table};
+    ref.iap = {rpm, pressure, iap};
   }
   const InjectionReference* Find(int bike) const override { return bike == 11 ? &ref : nullptr; }
 };
@@ -219,7 +217,7 @@ class MapSheetsTest : public QObject {
   // idle speed curve is there only with idle advance control.
   void sensorColourAndIdleSpeedFollowTheImage() {
     Form f;
-    f.Load({{8, 10}, {12, 10}, {317, 0}});  // words 4 and 6: both voltages 10
+    f.Load({{8, 10}, {9, 0}, {12, 10}, {13, 0}, {317, 0}});  // words 4 and 6: both voltages 10
     QCOMPARE(f.Tab(SheetControlId::kApSensor).Model().Sheet(0).dataAxis.colour, TColor(0x0000FF));
     QVERIFY(f.Tab(SheetControlId::kIdleSpeed).isHidden());
     f.Load({{12, 20}, {317, 1}});
