@@ -87,7 +87,7 @@ constexpr AdvanceSpec kAdvance[] = {
 // towards a plateau of its own.
 constexpr Row kPositionShape{370, 370, 360, 358, 350, 348, 345, 343, 340, 340, 340, 340, 340, 340, 340};
 struct PositionSpec {
-  std::int32_t referenceA, referenceB;
+  std::int32_t referenceA, referenceB;  // 0 beginning, 1 centre, 2 end
   std::int32_t plateauA, plateauB;  // the positions at high speed
 };
 
@@ -107,14 +107,14 @@ constexpr PositionSpec kPosition[] = {
   /* 11 */ {2, 1, 300, 320},  // 17, 27, 51
   /* 12 */ {0, 0, 315, 315},  // 18, 35
   /* 13 */ {1, 1, 380, 380},  // 24, 58
-  /* 14 */ {3, 3, 300, 300},  // 26, 49
+  /* 14 */ {2, 2, 300, 300},  // 26, 49
   /* 15 */ {0, 2, 325, 345},  // 29, 50
-  /* 16 */ {1, 3, 310, 340},  // 34, 47, 55
+  /* 16 */ {1, 2, 310, 340},  // 34, 47, 55
   /* 17 */ {0, 0, 330, 330},  // 2
   /* 18 */ {1, 1, 355, 355},  // 5
   /* 19 */ {2, 2, 340, 340},  // 6
   /* 20 */ {0, 0, 280, 280},  // 15
-  /* 21 */ {3, 3, 360, 360},  // 39
+  /* 21 */ {2, 0, 360, 360},  // 39
 };
 // clang-format on
 

@@ -13,6 +13,7 @@
 
 #include "image/BikeTables.h"
 #include "image/BikeTypes.h"
+#include "support/BikeSpeedSets.h"
 
 // Every bike datum is written out again here, by hand, so that one wrong
 // byte on either side fails a cell. Nothing below reads a constant it checks.
@@ -188,7 +189,6 @@ const TriggerRow kTriggers[31] = {
 
 // ---- Scalar defaults and speed points --------------------------------------
 
-constexpr int P1 = 0, P2 = 1, P3 = 2, P4 = 3, P5 = 4, P6 = 5, P7 = 6, P8 = 7, P9 = 8, P10 = 9, P11 = 10;
 constexpr int kPerMap = -1;  // "see below"
 
 struct ScalarRow {
@@ -277,20 +277,6 @@ const PerMapRow kPerMapSets[] = {
     {60, P8, P10, P10, P10, P8},
 };
 
-// Hundreds of rpm.
-const std::array<int, 15> kSpeedSets[11] = {
-    {10, 20, 30, 40, 50, 55, 60, 65, 70, 75, 80, 90, 100, 110, 120},
-    {10, 20, 30, 40, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150, 160},
-    {10, 20, 30, 40, 50, 55, 60, 70, 80, 90, 100, 110, 120, 130, 140},
-    {10, 20, 30, 40, 50, 55, 60, 65, 70, 75, 80, 85, 90, 95, 100},
-    {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140, 150},
-    {5, 11, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140},
-    {8, 10, 17, 40, 50, 55, 60, 65, 70, 75, 80, 90, 100, 110, 120},
-    {10, 13, 25, 30, 35, 40, 45, 50, 55, 60, 65, 70, 80, 90, 100},
-    {15, 20, 30, 40, 50, 55, 60, 65, 70, 75, 80, 85, 90, 95, 100},
-    {13, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60, 65, 70, 80, 90},
-    {11, 16, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120, 130, 140},
-};
 
 // ---- Small shared tables ---------------------------------------------------
 
