@@ -10,14 +10,11 @@ namespace {
 constexpr CodePage kNoteCodePage = CodePage::kWindows1250;
 }  // namespace
 
-void StoreNote(std::span<const std::string> lines, ConfigImage& image) {
+void StoreNoteBytes(std::span<const std::string_view> lines, ConfigImage& image) {
   std::fill(image.begin() + kNoteFirst, image.begin() + kNoteLast + 1, std::uint8_t{0});
   std::size_t p = kNoteFirst;
-  for (const std::string& line : lines) {
+  for (const std::string_view bytes : lines) {
     if (p >= kNoteLast) break;
-    std::string bytes = ToCodePage(line, kNoteCodePage);
-    // A NUL inside a line would split it into two on the way back.
-    std::replace(bytes.begin(), bytes.end(), '\0', '?');
     const std::size_t n = std::min(bytes.size(), kNoteLast - p);
     std::copy_n(bytes.begin(), n, image.begin() + static_cast<std::ptrdiff_t>(p));
     p += bytes.size() + 1;
@@ -25,7 +22,7 @@ void StoreNote(std::span<const std::string> lines, ConfigImage& image) {
   image[kNoteLast] = 0;
 }
 
-std::vector<std::string> LoadNote(const ConfigImage& image) {
+std::vector<std::string> LoadNoteBytes(const ConfigImage& image) {
   std::vector<std::string> lines;
   std::size_t last = kNoteLast + 1;
   for (std::size_t i = kNoteLast + 1; i-- > kNoteFirst;)
@@ -38,9 +35,27 @@ std::vector<std::string> LoadNote(const ConfigImage& image) {
   while (p <= last) {
     std::size_t end = p;
     while (end <= kNoteLast && image[end] != 0) ++end;
-    const auto* begin = reinterpret_cast<const char*>(image.data() + p);
-    lines.push_back(FromCodePage(std::string_view(begin, end - p), kNoteCodePage));
+    lines.emplace_back(reinterpret_cast<const char*>(image.data() + p), end - p);
     p = end + 1;
   }
+  return lines;
+}
+
+void StoreNote(std::span<const std::string> lines, ConfigImage& image) {
+  std::vector<std::string> converted;
+  converted.reserve(lines.size());
+  for (const std::string& line : lines) {
+    std::string bytes = ToCodePage(line, kNoteCodePage);
+    // A NUL inside a line would split it into two on the way back.
+    std::replace(bytes.begin(), bytes.end(), '\0', '?');
+    converted.push_back(std::move(bytes));
+  }
+  const std::vector<std::string_view> views(converted.begin(), converted.end());
+  StoreNoteBytes(views, image);
+}
+
+std::vector<std::string> LoadNote(const ConfigImage& image) {
+  std::vector<std::string> lines = LoadNoteBytes(image);
+  for (std::string& line : lines) line = FromCodePage(line, kNoteCodePage);
   return lines;
 }

@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/ConfigImage.h"
@@ -17,3 +18,9 @@ void StoreNote(std::span<const std::string> lines, ConfigImage& image);
 
 // The lines up to the last non-empty one; an all-zero note gives no lines.
 std::vector<std::string> LoadNote(const ConfigImage& image);
+
+// StoreNote and LoadNote on the bytes themselves: code page, no conversion
+// (configuration files carry the bytes as they are). A NUL byte in a stored
+// line ends that line.
+void StoreNoteBytes(std::span<const std::string_view> lines, ConfigImage& image);
+std::vector<std::string> LoadNoteBytes(const ConfigImage& image);

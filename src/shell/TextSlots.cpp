@@ -38,6 +38,26 @@ const PortOpenFailureTexts kPortOpenFailureTexts{
       "%1 nelze použít: %2"}},
 };
 
+const CLngStr kSectionIncompleteText{0,
+                                     {"section %1 incomplete, line %2", "Abschnitt %1 unvollständig, Zeile %2",
+                                      "section %1 incomplète, ligne %2", "sekce %1 neúplná, řádek %2"}};
+
+std::string FillInText(std::string_view text, std::initializer_list<std::string_view> args) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9') {
+      const auto n = static_cast<std::size_t>(text[i + 1] - '1');
+      if (n < args.size()) {
+        out += *(args.begin() + n);
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
 const std::array<CLngStr, kSlotCount> kSlotTexts = {{
     {0, {"  Ventrix_2007", "  Ventrix_2007", "  Ventrix_2007", "  Ventrix_2007"}},  // 0
     kNone,                                                                          // 1: the current file name

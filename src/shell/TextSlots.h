@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "shell/Lang.h"
 
@@ -117,6 +119,14 @@ struct PortOpenFailureTexts {
   CLngStr other;  // %2 the system's error text
 };
 extern const PortOpenFailureTexts kPortOpenFailureTexts;
+
+// A configuration file's section cut short by a value that is no number, or
+// by the end of the file. %1 the section's keyword, %2 the line number.
+extern const CLngStr kSectionIncompleteText;
+
+// Puts the n-th of `args` where `text` says %n (1..9), in one pass, so an
+// argument that itself contains "%2" stays as it is.
+std::string FillInText(std::string_view text, std::initializer_list<std::string_view> args);
 
 class CTextSlots {
  public:
