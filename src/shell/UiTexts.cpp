@@ -645,6 +645,16 @@ constexpr const char* kLanguageNeutralControls[] = {
     "MenuMinus",
     // The all-equal coupling item has no entry in the language tables
     "Menu_Jet123Stejny",
+    // The recent files: their names
+    "MenuHistory1",
+    "MenuHistory2",
+    "MenuHistory3",
+    "MenuHistory4",
+    "MenuHistory5",
+    "MenuHistory6",
+    "MenuHistory7",
+    "MenuHistory8",
+    "MenuHistory9",
     // Messages and unit data
     "LabelHlaseni",
     "LabelVersion",

@@ -6,8 +6,11 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -20,6 +23,8 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <type_traits>
 
@@ -27,11 +32,13 @@
 #include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
 #include "image/InjectionCoupling.h"
+#include "image/Normalise.h"
 #include "image/Pages.h"
 #include "image/view/MapPageRows.h"
 #include "image/view/MapSheets.h"
 #include "image/view/PageControls.h"
 #include "image/view/ParameterPages.h"
+#include "files/view/FileCommands.h"
 #include "link/view/LiveView.h"
 #include "sheet/view/TTab.h"
 #include "shell/Lang.h"
@@ -52,7 +59,7 @@ constexpr int kToolBarHeight = 41;
 // après modification", "Keine Verbindung mit dem PC"); the message label's
 // texts are short run results.
 constexpr int kSpeedButtonTop = 8, kSpeedButtonSize = 24;
-constexpr int kSpeedButtonNewLeft = 8;  // Open, Save and Print follow at 32, 56, 80
+constexpr int kSpeedButtonNewLeft = 8, kSpeedButtonOpenLeft = 32, kSpeedButtonSaveLeft = 56;  // Print at 80
 constexpr int kSpeedButtonZpetLeft = 112;
 constexpr int kSpeedButtonZnovuLeft = 136;
 constexpr int kLinkButtonLeft = 168, kButtonWidth = 106, kButtonStep = 110;
@@ -74,7 +81,9 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 TFormHlav::TFormHlav(std::unique_ptr<ISerialPort> port, const std::vector<std::string>& args, QWidget* parent)
-    : QMainWindow(parent), m_core(std::make_unique<CAppCore>(*this, std::move(port))) {
+    : QMainWindow(parent),
+      m_core(std::make_unique<CAppCore>(*this, std::move(port))),
+      m_paths(AppPathsFromEnvironment()) {
   setObjectName("FormHlav");
   FormCreate(args);
 }
@@ -101,6 +110,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
     move(r.x() + (r.width() - width()) / 2, r.y() + (r.height() - height()) / 2);
   }
 
+  m_files = new CFileCommands(*this, *m_core, m_paths);
   BuildMenus();
   BuildControls();
   ShowUnitTexts();
@@ -127,7 +137,17 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   ApplyBikeDefaults(core.image, core.params, kWholeImage);
   m_gaugeProgram->setMaximum(kProgramGaugeMax);
 
-  SetCurrentLanguage(LanguageFromCommandLine(LanguageFromSettings(CurrentLanguage()), args));
+  // What the last run left: window, port, language, file, page and image.
+  SettingsState settings = SettingsFromWindow();
+  std::vector<ScreenRect> monitors;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    const QRect r = screen->availableGeometry();
+    monitors.push_back({r.x(), r.y(), r.width(), r.height()});
+  }
+  LoadSettings(m_paths, monitors, settings);
+  WindowFromSettings(settings);
+
+  SetCurrentLanguage(LanguageFromCommandLine(CurrentLanguage(), args));
   core.silenceTicks = kInitialSilenceTicks;
 
   core.NormaliseAndLoad();
@@ -137,6 +157,8 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   ApplyLanguage();
 
   WriteAllPages();
+  // A sheet selected commits what its page shows: only once the pages are written.
+  SelectShownMaps(settings.injectionMap, settings.servoMap);
   core.ResetHistory();
   ShowHistoryState();
 
@@ -144,6 +166,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   m_gaugeProgram->hide();
   ListenForPortRelease();
   qApp->installEventFilter(this);
+  setAcceptDrops(true);
 
   m_timer1 = new QTimer(this);
   m_timer1->setObjectName("Timer1");
@@ -166,7 +189,8 @@ void TFormHlav::BuildMenus() {
   QAction* newPage = file->addAction(QString());
   newPage->setObjectName("MenuNewActPage");
   connect(newPage, &QAction::triggered, this, &TFormHlav::MenuNewActPageClick);
-  file->addSeparator();
+  QAction* beforeExit = file->addSeparator();
+  m_files->BuildMenu(*file, beforeExit);
   QAction* exit = file->addAction(QString());
   exit->setObjectName("MenuExit");
   connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -324,6 +348,8 @@ void TFormHlav::BuildControls() {
   };
   const SpeedButton kSpeedButtons[] = {
       {"SpeedButtonNew", kSpeedButtonNewLeft, QStyle::SP_FileIcon, "document-new", &TFormHlav::MenuNewClick},
+      {"SpeedButtonOpen", kSpeedButtonOpenLeft, QStyle::SP_DialogOpenButton, "document-open", nullptr},
+      {"SpeedButtonSave", kSpeedButtonSaveLeft, QStyle::SP_DialogSaveButton, "document-save", nullptr},
       {"SpeedButtonZpet", kSpeedButtonZpetLeft, QStyle::SP_ArrowBack, "edit-undo", &TFormHlav::SpeedButtonZpetClick},
       {"SpeedButtonZnovu", kSpeedButtonZnovuLeft, QStyle::SP_ArrowForward, "edit-redo",
        &TFormHlav::SpeedButtonZnovuClick},
@@ -335,8 +361,10 @@ void TFormHlav::BuildControls() {
     button->setIcon(QIcon::fromTheme(b.themeIcon, style()->standardIcon(b.icon)));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QToolButton::clicked, this, b.handler);
+    if (b.handler) connect(button, &QToolButton::clicked, this, b.handler);
   }
+  m_files->ConnectButtons(*toolBar->findChild<QToolButton*>("SpeedButtonOpen"),
+                          *toolBar->findChild<QToolButton*>("SpeedButtonSave"));
   m_speedButtonZpet = toolBar->findChild<QToolButton*>("SpeedButtonZpet");
   m_speedButtonZnovu = toolBar->findChild<QToolButton*>("SpeedButtonZnovu");
 
@@ -415,6 +443,15 @@ void TFormHlav::Timer1Timer() {
   m_core->Tick();
   // A commit records its step after it has written the page.
   ShowHistoryState();
+  ShowBusyState();
+}
+
+// New and the file commands wait while a run reads, checks or writes the image.
+void TFormHlav::ShowBusyState() {
+  const bool busy = m_core->mode != LinkMode::Idle;
+  m_files->SetBusy(busy);
+  for (const char* name : {"MenuNew", "MenuNewActPage", "SpeedButtonNew"})
+    if (QObject* o = findChild<QObject*>(name)) o->setProperty("enabled", !busy);
 }
 
 void TFormHlav::MenuCom1Click(int itemIndex) { m_core->MenuCom1Click(itemIndex); }
@@ -448,12 +485,23 @@ void TFormHlav::MenuFrenchClick() { SelectLanguage(kFrench); }
 void TFormHlav::MenuCzechClick() { SelectLanguage(kCzech); }
 
 void TFormHlav::closeEvent(QCloseEvent* event) {
-  m_timer1->stop();
-  // A change still pending when the window closes is not committed.
-  m_core->pendingCommit.Clear();
-  m_pageControls->Close();
-  m_core->ClosePort();
+  FormClose();
   QMainWindow::closeEvent(event);
+}
+
+void TFormHlav::FormClose() {
+  if (m_closed) return;
+  m_closed = true;
+  m_timer1->stop();
+  m_core->ClosePort();
+  // What the user typed last is kept, not programmed: the port is closed.
+  m_core->programAfterChange = false;
+  m_pageControls->CommitFocusedEdit();
+  m_core->FlushPendingCommit();
+  m_pageControls->Close();
+  NormaliseImage(m_core->image);
+  for (const std::string& failure : SaveSettings(m_paths, SettingsFromWindow()))
+    std::fprintf(stderr, "ventrix: %s\n", failure.c_str());
 }
 
 // --- IAppView ----------------------------------------------------------------
@@ -716,9 +764,31 @@ bool TFormHlav::ShortCut(int key, Qt::KeyboardModifiers modifiers, const QString
   return t && t->KeyDown(key, modifiers, text);
 }
 
+// Files dropped anywhere on the window: a drop that holds a ".ign" file
+// opens it, even over an edit field that would take the names as text.
+bool TFormHlav::DropEvent(QEvent* event) {
+  auto* drop = static_cast<QDropEvent*>(event);
+  const QMimeData* mime = drop->mimeData();
+  if (!mime || !mime->hasUrls()) return false;
+  QStringList paths;
+  for (const QUrl& url : mime->urls())
+    if (url.isLocalFile()) paths << url.toLocalFile();
+  const bool anyTune =
+      std::any_of(paths.begin(), paths.end(), [](const QString& p) { return p.endsWith(".ign", Qt::CaseInsensitive); });
+  if (!anyTune) return false;
+  drop->setDropAction(Qt::CopyAction);
+  drop->accept();
+  if (event->type() == QEvent::Drop) m_files->DropFiles(paths);
+  return true;
+}
+
 // Keys that reach the focused sheet control itself are its own business; a
 // navigation key sent anywhere else in this window is routed to it first.
 bool TFormHlav::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove || event->type() == QEvent::Drop) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && widget->window() == this && DropEvent(event);
+  }
   if (event->type() != QEvent::KeyPress) return false;
   auto* widget = qobject_cast<QWidget*>(watched);
   if (!widget || widget->window() != this) return false;

@@ -7,6 +7,8 @@
 
 #include "core/AppCore.h"
 #include "core/AppView.h"
+#include "files/Paths.h"
+#include "files/Settings.h"
 #include "link/ReleaseChannel.h"
 #include "sheet/SheetControls.h"
 
@@ -23,6 +25,7 @@ class QKeyEvent;
 class TTab;
 class CPageControls;
 class CMapSheets;
+class CFileCommands;
 
 // The main window: shows what the core holds and forwards the timer, the
 // user's commands and the port-release requests to it.
@@ -48,6 +51,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   void WriteAllPages() override;
   CPageControls& PageControls() { return *m_pageControls; }
   CMapSheets& MapSheets() { return *m_mapSheets; }
+  CFileCommands& FileCommands() { return *m_files; }
+  const AppPaths& Paths() const { return m_paths; }
   void PageControl1Change(int index);
   void ReloadMapSheets() override;
   void LoadMapSheets() override;
@@ -86,6 +91,13 @@ class TFormHlav : public QMainWindow, public IAppView {
   // The Yes/No/Cancel question of New; tests answer it themselves.
   using Confirmation = std::function<QMessageBox::StandardButton(const QString& text)>;
   void SetConfirmation(Confirmation ask);
+
+  // What the settings file and the image state file carry between runs:
+  // the window's and the core's state now, and the state taken over.
+  SettingsState SettingsFromWindow() const;
+  void WindowFromSettings(const SettingsState& state);
+  // The closing sequence: port, pending edit, limits, settings and state.
+  void FormClose();
   void Menu_Jet123NormalClick();
   void Menu_Jet123CoupledClick();
   void Menu_Jet123StejnyClick();
@@ -126,6 +138,9 @@ class TFormHlav : public QMainWindow, public IAppView {
   void ShowTuningSwitch();
   void ShowRestoredPage(int page);
   void ShowHistoryState();
+  void ShowBusyState();
+  void SelectShownMaps(int injectionMap, int servoMap);
+  bool DropEvent(QEvent* event);
   QMessageBox::StandardButton Confirm(const std::string& text);
   int SelectedBikeIndex() const;
   int Px(int designPixels) const;
@@ -154,6 +169,11 @@ class TFormHlav : public QMainWindow, public IAppView {
   QToolButton* m_speedButtonZpet = nullptr;
   QToolButton* m_speedButtonZnovu = nullptr;
   Confirmation m_confirm;
+  AppPaths m_paths;
+  CFileCommands* m_files = nullptr;
+  ReservedStateBytes m_reservedState{};
+  bool m_monitorWindowVisible = false;  // "FormEM->Visible", for the monitor's first tick
+  bool m_closed = false;
   QAction* m_couplingModes[3] = {};  // normal, coupled, all equal
   int m_activePage = 0;
 };

@@ -1,0 +1,280 @@
+#include "files/view/FileCommands.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include "core/AppCore.h"
+#include "files/AtomicFile.h"
+#include "files/ConfigFile.h"
+#include "image/Pages.h"
+#include "shell/Lang.h"
+#include "shell/view/TFormHlav.h"
+
+namespace {
+
+// The dialogs' filters and extension; they are not translated.
+constexpr const char* kOpenFilters[] = {"Ignition Parametrs(*.ign)", "All Files (*.*)"};
+constexpr const char* kSaveFilter = "Ignition Parametrs(*.ign)";
+constexpr const char* kExtension = "ign";
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+bool CtrlHeld() { return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier; }
+
+}  // namespace
+
+CFileCommands::CFileCommands(TFormHlav& window, CAppCore& core, AppPaths paths)
+    : QObject(&window), m_window(window), m_core(core), m_paths(std::move(paths)) {}
+
+CFileCommands::~CFileCommands() = default;
+
+void CFileCommands::BuildMenu(QMenu& file, QAction* before) {
+  struct Item {
+    const char* name;
+    std::function<void()> handler;
+    QKeySequence key;
+  };
+  const Item items[] = {
+      {"MenuOpen", [this] { MenuOpenClick(); }, QKeySequence::Open},
+      {"MenuOpenExeDir", [this] { MenuOpenExeDirClick(); }, {}},
+      {"MenuOpenActPage", [this] { MenuOpenActPageClick(); }, {}},
+      {"MenuSave", [this] { MenuSaveClick(); }, QKeySequence::Save},
+      {"MenuSaveExeDir", [this] { MenuSaveExeDirClick(); }, {}},
+  };
+  for (const Item& item : items) {
+    auto* a = new QAction(&file);
+    a->setObjectName(item.name);
+    a->setShortcut(item.key);
+    connect(a, &QAction::triggered, this, item.handler);
+    file.insertAction(before, a);
+    m_commands.push_back(a);
+  }
+  file.insertSeparator(before);
+  for (int n = 1; n < kRecentFileMax; ++n) {
+    auto* a = new QAction(&file);
+    a->setObjectName(QString("MenuHistory%1").arg(n));
+    connect(a, &QAction::triggered, this, [this, n] { MenuHistoryClick(n); });
+    file.insertAction(before, a);
+    m_history[std::size_t(n)] = a;
+    m_commands.push_back(a);
+  }
+  m_historyEnd = file.insertSeparator(before);
+  m_historyEnd->setObjectName("MenuHistoryEnd");
+  RefreshHistoryMenu();
+}
+
+void CFileCommands::ConnectButtons(QAbstractButton& open, QAbstractButton& save) {
+  connect(&open, &QAbstractButton::clicked, this, [this] { MenuOpenClick(CtrlHeld()); });
+  connect(&save, &QAbstractButton::clicked, this, [this] { MenuSaveClick(CtrlHeld()); });
+  m_buttons = {&open, &save};
+}
+
+void CFileCommands::SetBusy(bool busy) {
+  for (QAction* a : m_commands) a->setEnabled(!busy);
+  for (QAbstractButton* b : m_buttons) b->setEnabled(!busy);
+}
+
+void CFileCommands::SetRecent(const RecentFiles& recent) {
+  m_recent = recent;
+  RefreshHistoryMenu();
+}
+
+void CFileCommands::SetIniDir(const std::string& dir) {
+  m_iniDir = dir;
+  m_openFileName = m_saveFileName = Q(dir);
+}
+
+// --- dialogs -------------------------------------------------------------------
+
+QFileDialog& CFileCommands::DialogOf(Dialog dialog) {
+  QFileDialog*& d = dialog == Dialog::kOpen ? m_openDialog : m_saveDialog;
+  if (!d) {
+    d = new QFileDialog(&m_window);
+    d->setObjectName(dialog == Dialog::kOpen ? "OpenDialog1" : "SaveDialog1");
+    // The same dialog on every desktop, and one a test can drive.
+    d->setOption(QFileDialog::DontUseNativeDialog);
+    d->setDefaultSuffix(kExtension);
+    if (dialog == Dialog::kOpen) {
+      d->setAcceptMode(QFileDialog::AcceptOpen);
+      d->setFileMode(QFileDialog::ExistingFile);
+      d->setNameFilters({kOpenFilters[0], kOpenFilters[1]});
+    } else {
+      d->setAcceptMode(QFileDialog::AcceptSave);
+      d->setFileMode(QFileDialog::AnyFile);
+      d->setNameFilters({kSaveFilter});
+    }
+  }
+  return *d;
+}
+
+std::optional<QString> CFileCommands::Choose(Dialog dialog) {
+  const QString& preselect = dialog == Dialog::kOpen ? m_openFileName : m_saveFileName;
+  if (m_chooser) return m_chooser(dialog, preselect);
+  QFileDialog& d = DialogOf(dialog);
+  const QFileInfo info(preselect);
+  if (!preselect.isEmpty()) {
+    d.setDirectory(info.absolutePath());
+    d.selectFile(info.fileName());
+  }
+  if (dialog == Dialog::kSave) d.selectNameFilter(kSaveFilter);  // the first filter, every time
+  if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
+  return d.selectedFiles().first();
+}
+
+// --- open ----------------------------------------------------------------------
+
+void CFileCommands::Say(const std::string& text) { m_window.ShowMessageBox(text); }
+
+void CFileCommands::HideProgress() {
+  m_window.SetMessageVisible(false);
+  m_window.SetGaugeVisible(false);
+}
+
+std::optional<std::string> CFileCommands::ReadFileOrSay(const QString& path) {
+  std::string bytes;
+  const FileResult r = ReadWholeFile(S(path), bytes);
+  if (r.ok) return bytes;
+  Say(m_core.textSlots[kSlotOpenFileError] + "\n\n" + r.error);
+  return std::nullopt;
+}
+
+int CFileCommands::ReadIntoImage(const std::string& bytes) {
+  m_core.FlushPendingCommit();
+  ConfigReadContext context;
+  context.image = m_core.image;
+  if (m_core.actualPage) {
+    context.scope.wholeImage = false;
+    context.scope.page = m_window.ActivePageIndex();
+    context.scope.shownMap = m_window.ShownMap(context.scope.page);
+  }
+  const ConfigReadResult result = ReadConfigFile(bytes, context);
+  for (ConfigMessage m : result.messages) Say(m_core.textSlots[static_cast<int>(m)]);
+  if (!result.problems.empty()) {
+    std::string text;
+    for (const ConfigProblem& p : result.problems) text += ConfigProblemText(p, CurrentLanguage()) + "\n";
+    Say(text);
+  }
+  m_fileVersion = result.version;
+  if (result.version != 0) m_core.image = result.image;
+  // The pages show what the image holds now, brought into its limits.
+  m_core.reloadGuard = true;
+  m_core.NormaliseAndLoad();
+  m_window.WriteAllPages();
+  m_core.reloadGuard = false;
+  return result.version;
+}
+
+void CFileCommands::AfterAcceptedFile(const QString& path) {
+  // A step of the history like any change, so that Undo brings back what
+  // was there and the image no longer counts as the unit's.
+  m_core.RecordHistory();
+  m_core.SetFileNameAndCaption(S(path));
+  SetIniDir(S(path));
+  AddRecentFile(m_recent, S(path));
+  RefreshHistoryMenu();
+}
+
+bool CFileCommands::OpenConfigFile(const QString& path) {
+  bool accepted = false;
+  if (const std::optional<std::string> bytes = ReadFileOrSay(path)) {
+    m_core.actualPage = false;
+    accepted = ReadIntoImage(*bytes) != 0;
+    if (accepted) {
+      AfterAcceptedFile(path);
+      m_window.ApplyLanguage();
+    }
+  }
+  HideProgress();
+  return accepted;
+}
+
+void CFileCommands::MenuOpenClick(bool exeDirFile) {
+  if (exeDirFile) m_openFileName = m_saveFileName = Q(m_paths.exeDirFile);
+  if (const std::optional<QString> path = Choose(Dialog::kOpen)) OpenConfigFile(*path);
+}
+
+void CFileCommands::MenuOpenExeDirClick() { MenuOpenClick(true); }
+
+void CFileCommands::MenuOpenActPageClick() {
+  DefaultsScope scope{false, m_window.ActivePageIndex(), m_window.ShownMap(m_window.ActivePageIndex())};
+  if (CoupledPageRefused(m_core.image, scope)) {
+    Say(m_core.textSlots[kSlotCoupledJetPage]);
+    return;
+  }
+  if (const std::optional<QString> path = Choose(Dialog::kOpen)) {
+    if (const std::optional<std::string> bytes = ReadFileOrSay(*path)) {
+      m_core.actualPage = true;
+      if (ReadIntoImage(*bytes) != 0) AfterAcceptedFile(*path);
+    }
+  }
+  HideProgress();
+}
+
+void CFileCommands::MenuHistoryClick(int n) {
+  if (n < 1 || n >= m_recent.count) return;
+  const std::string& path = m_recent.paths[std::size_t(n)];
+  if (path.empty()) return;  // a gap the settings file left
+  OpenConfigFile(Q(path));
+}
+
+bool CFileCommands::DropFiles(const QStringList& paths) {
+  for (const QString& p : paths) {
+    if (p.size() > 3 && p.endsWith(".ign", Qt::CaseInsensitive)) {
+      m_openFileName = m_saveFileName = p;
+      OpenConfigFile(p);
+      return true;
+    }
+  }
+  return false;
+}
+
+// --- save ----------------------------------------------------------------------
+
+void CFileCommands::MenuSaveClick(bool exeDirFile) {
+  if (exeDirFile) m_openFileName = m_saveFileName = Q(m_paths.exeDirFile);
+  const std::optional<QString> path = Choose(Dialog::kSave);
+  if (!path) return;
+  // What the pages and sheets show goes into the image, within its limits.
+  m_core.FlushPendingCommit();
+  m_window.ReadActivePage();
+  m_core.StoreAll();
+  m_core.reloadGuard = true;
+  m_core.NormaliseAndLoad();
+  m_window.WriteAllPages();
+  m_core.reloadGuard = false;
+  m_core.RecordHistory();
+
+  const ConfigFileIdentity identity{m_core.imageMatchesUnit != 0, m_core.unitDate,        m_core.unitTime,
+                                    m_core.unitText,              m_core.bootRecordValid != 0, m_core.bootLine,
+                                    m_core.bootRecord};
+  if (path->startsWith(Q(m_paths.dataDir))) EnsureParentDirectory(S(*path));
+  const FileResult written = WriteFileAtomic(S(*path), WriteConfigFile(m_core.image, identity));
+  if (!written.ok) {
+    // The old file is whole; nothing counts as saved.
+    Say(m_core.textSlots[kSlotOpenFileError] + "\n\n" + written.error);
+    return;
+  }
+  m_core.SetFileNameAndCaption(S(*path));
+  SetIniDir(S(*path));
+  AddRecentFile(m_recent, S(*path));
+  RefreshHistoryMenu();
+}
+
+void CFileCommands::MenuSaveExeDirClick() { MenuSaveClick(true); }
+
+// --- recent files --------------------------------------------------------------
+
+void CFileCommands::RefreshHistoryMenu() {
+  for (int n = 1; n < kRecentFileMax; ++n) {
+    QAction* a = m_history[std::size_t(n)];
+    if (!a) continue;
+    // "&" in a file name is a letter, not a mnemonic.
+    a->setText(Q(RecentFileCaption(n, m_recent.paths[std::size_t(n)])).replace("&", "&&"));
+    a->setVisible(n < m_recent.count);
+  }
+  if (m_historyEnd) m_historyEnd->setVisible(m_recent.count > 1);
+}
