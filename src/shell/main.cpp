@@ -16,6 +16,7 @@
 #include "core/AppCore.h"
 #include "link/PosixSerialPort.h"
 #include "shell/CommandLine.h"
+#include "shell/view/ErrorHandling.h"
 #include "shell/view/TFormHlav.h"
 #include "shell/view/TerminationSignals.h"
 
@@ -99,7 +100,7 @@ int main(int argc, char* argv[]) {
   for (auto& a : qtArgStore) qtArgv.push_back(a.data());
   qtArgv.push_back(nullptr);
   int qtArgc = static_cast<int>(qtArgStore.size());
-  QApplication app(qtArgc, qtArgv.data());
+  CVentrixApplication app(qtArgc, qtArgv.data());
   app.setApplicationName("ventrix");
 
   std::vector<std::string> args;
@@ -125,6 +126,8 @@ int main(int argc, char* argv[]) {
   int result = 0;
   try {
     TFormHlav form(std::make_unique<CPosixSerialPort>(), args);
+    app.SetErrorLog(form.Paths().errorLogFile);
+    app.SetErrorShown([&form](const QString& message) { form.ShowErrorInStatusBar(message); });
     // A termination signal closes the window the way its close button does:
     // the port is released and whatever closing saves is saved.
     QObject::connect(&termination, &TerminationSignals::Received, &form, [&form, &app](int) {

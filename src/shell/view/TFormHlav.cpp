@@ -489,6 +489,8 @@ void TFormHlav::closeEvent(QCloseEvent* event) {
   QMainWindow::closeEvent(event);
 }
 
+void TFormHlav::ShowErrorInStatusBar(const QString& message) { statusBar()->showMessage(message); }
+
 void TFormHlav::FormClose() {
   if (m_closed) return;
   m_closed = true;

@@ -98,6 +98,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   void WindowFromSettings(const SettingsState& state);
   // The closing sequence: port, pending edit, limits, settings and state.
   void FormClose();
+  // An error nothing else caught, after it went to the log.
+  void ShowErrorInStatusBar(const QString& message);
   void Menu_Jet123NormalClick();
   void Menu_Jet123CoupledClick();
   void Menu_Jet123StejnyClick();
