@@ -182,6 +182,10 @@ class CAppCore {
   OneShotBytes oneShot{};
   int tickCount = 0;
 
+  // Service mode, from the marker file at start, fixed for the run: the
+  // service values and commands are shown.
+  bool serviceMode = false;
+
   // "Tuning on", carried by every status frame. Not part of the image, so
   // the unit's auto-tuning is off whenever the program starts.
   bool tuningOn = false;

@@ -66,8 +66,9 @@ std::string UsageText(const std::string& program) {
          "  VENTRIX_UNITSIM   the simulator --demo starts (default: next to the program)\n"
          "  VENTRIX_UNITSIM_OPTIONS  its options, e.g. \"--tests-locked\" (see ventrix-unitsim --help)\n"
          "\n"
-         "Files: Ventrix writes only below $XDG_CONFIG_HOME/ventrix (~/.config/ventrix)\n"
-         "and $XDG_STATE_HOME/ventrix (~/.local/state/ventrix).\n"
+         "Files: settings in $XDG_CONFIG_HOME/ventrix (~/.config/ventrix), the image and\n"
+         "the error log in $XDG_STATE_HOME/ventrix (~/.local/state/ventrix), the exe-dir\n"
+         "file data.ign in $XDG_DATA_HOME/ventrix (~/.local/share/ventrix).\n"
          "\n"
          "Exit status: 0 normal end, 1 failure, 2 bad option.\n";
 }

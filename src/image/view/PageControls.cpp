@@ -277,7 +277,7 @@ void CPageControls::WritePage(int page) {
 }
 
 void CPageControls::ApplyRules(int page) {
-  PageRuleInputs in{m_core.params, false, m_core.tuningOn, m_core.OutputTestsLocked()};
+  PageRuleInputs in{m_core.params, m_core.serviceMode, m_core.tuningOn, m_core.OutputTestsLocked()};
   if (m_activeInjectionSheet) in.activeInjectionSheet = m_activeInjectionSheet();
   if (m_activeServoSheet) in.activeServoSheet = m_activeServoSheet();
   for (const ControlState& s : PageRules(page, in)) ApplyState(s);

@@ -254,7 +254,7 @@ void ShowLiveValues(const WidgetNames& byName, const CAppCore& core) {
   const LiveDisplay display = BuildLiveDisplay({
       core.live, core.image, core.textSlots, IsChecked(byName, "CheckBoxExtMonitor", false), core.imageMatchesUnit != 0,
       IsChecked(byName, "CheckBoxGas", ReadRaw(core.image, FieldId::kGasEnable) != 0),
-      false,  // no service mode yet
+      core.serviceMode,
   });
   for (const auto& s : display.labels)
     if (QWidget* w = byName.value(QString::fromStdString(s.name))) ApplyLabel(*w, s);

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
@@ -146,6 +147,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   }
   LoadSettings(m_paths, monitors, settings);
   WindowFromSettings(settings);
+  core.serviceMode = LoadServiceMode(m_paths);
 
   SetCurrentLanguage(LanguageFromCommandLine(CurrentLanguage(), args));
   core.silenceTicks = kInitialSilenceTicks;
@@ -164,6 +166,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
 
   m_labelHlaseni->hide();
   m_gaugeProgram->hide();
+  if (auto* logOpen = findChild<QPushButton*>("LogOpen")) logOpen->setVisible(core.serviceMode);
   ListenForPortRelease();
   qApp->installEventFilter(this);
   setAcceptDrops(true);
@@ -424,6 +427,14 @@ void TFormHlav::BuildControls() {
   }
 
   statusBar()->setObjectName("StatusBar1");
+  // Service mode: the error log at a click.
+  auto* logOpen = new QPushButton("IGN.err", statusBar());
+  logOpen->setObjectName("LogOpen");
+  logOpen->setFlat(true);
+  logOpen->hide();
+  statusBar()->addPermanentWidget(logOpen);
+  connect(logOpen, &QPushButton::clicked, this,
+          [this] { QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(m_paths.errorLogFile))); });
 }
 
 // A firmware loader asks for the port over a local socket; without it (a
