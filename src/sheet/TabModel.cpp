@@ -177,6 +177,11 @@ void CTabModel::LoadSheet(int sheet, const MapGrid& grid) {
   if (sheet == m_active) RequestRedraw(kRedraw | kRelayout);
 }
 
+void CTabModel::SetView(int requested) {
+  m_view.requested = EffectiveView(m_options, requested);
+  RequestRedraw(kRedraw | kRelayout);
+}
+
 MapGrid CTabModel::StoreSheet(int sheet) const {
   MapGrid grid;
   if (!ValidSheet(sheet)) return grid;

@@ -11,6 +11,7 @@
 #include "image/MapGrid.h"
 #include "sheet/Selection.h"
 #include "sheet/Sheet.h"
+#include "sheet/SheetView.h"
 #include "sheet/TableGeometry.h"
 
 // The owner's fields that the markers come from and go back to, shared by
@@ -135,6 +136,14 @@ class CTabModel {
     RequestRedraw(kRedraw);
   }
 
+  // The control's view: table, 2D or 3D graph, and the graphs' settings.
+  SheetViewState& View() { return m_view; }
+  const SheetViewState& View() const { return m_view; }
+  // Commands 5, 6, 7: the view asked for, or the next one the control allows;
+  // a layout and a redraw follow.
+  void SetView(int requested);
+  int ShownView() const { return EffectiveView(m_options, m_view.requested); }
+
   SheetMarkers& Markers() { return m_markers; }
   const SheetMarkers& Markers() const { return m_markers; }
   // Takes the marker values from the owner's fields (limiters / 100).
@@ -228,6 +237,7 @@ class CTabModel {
   int m_redraw = 0;
   SheetEntry m_reveal{-2, -2};
   SheetMarkers m_markers;
+  SheetViewState m_view;
   FillDragState m_fill;
 
   std::function<void(CTabModel&)> m_onSheetChanged;

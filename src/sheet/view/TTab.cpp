@@ -110,6 +110,8 @@ TTab::TTab(std::uint32_t options, QWidget* parent) : QWidget(parent), m_model(op
     return QFontMetrics(tabFont).horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
   });
   m_language = CurrentLanguage();
+  if (options & kOptionGraph2D) m_graph2d = MakeGraph2DView(*this);
+  if (options & kOptionGraph3D) m_graph3d = MakeGraph3DView(*this);
 }
 
 TTab::~TTab() = default;
@@ -187,9 +189,42 @@ bool TTab::EntryVisible(SheetEntry e) const {
 
 QRect TTab::BoxRect(const SheetRect& r) const { return EntryRect({r.x0, r.y0}).united(EntryRect({r.x1, r.y1})); }
 
+QRect TTab::GraphArea() const {
+  const CSheet* s = m_model.Active();
+  if (!s || !s->enabled) return {};
+  switch (m_model.ShownView()) {
+    case kViewTable:
+      return m_sideGraph;
+    case kView2D:
+    case kView3D:
+      return QRect(QPoint(kLeftMargin, m_geo.top), QPoint(width() - kRightMargin - 1, height() - kBottomMargin - 1));
+    default:
+      return {};
+  }
+}
+
+CGraphView* TTab::ShownGraph() const {
+  switch (m_model.ShownView()) {
+    case kViewTable:
+      return m_sideGraph.isNull() ? nullptr : m_graph2d.get();
+    case kView2D:
+      return m_graph2d.get();
+    case kView3D:
+      return m_graph3d.get();
+    default:
+      return nullptr;
+  }
+}
+
+void TTab::ViewCommand(int view) {
+  EndInteractions();
+  m_model.SetView(view);
+  Flush();
+}
+
 void TTab::Relayout() {
   CSheet* s = m_model.Active();
-  m_hasTable = s && s->enabled && (m_model.Options() & kOptionTable);
+  m_hasTable = s && s->enabled && (m_model.Options() & kOptionTable) && m_model.ShownView() == kViewTable;
   m_sideGraph = QRect();
   m_hBar.visible = m_vBar.visible = false;
   if (!s) return;
@@ -261,6 +296,14 @@ void TTab::RepaintBitmap() {
     QPainter p(&m_bitmap);
     p.setFont(font());
     PaintTable(p);
+    if (CGraphView* graph = ShownGraph()) {
+      const QRect area = GraphArea();
+      if (area.width() > 0 && area.height() > 0) {
+        p.save();
+        graph->Paint(p, area);
+        p.restore();
+      }
+    }
   }
   ++m_repaints;
   m_painting = false;
@@ -983,6 +1026,13 @@ bool TTab::KeyDown(int key, Qt::KeyboardModifiers modifiers, const QString& text
     Flush();
     return done;
   }
+  // The graph views take their own keys when no table shows.
+  if (m_model.ShownView() != kViewTable) {
+    CGraphView* graph = ShownGraph();
+    const bool used = graph && graph->Key(key, modifiers, text);
+    Flush();
+    return used;
+  }
   const bool used = m_edit.active ? EditorKey(key, modifiers, text) : TableKey(key, modifiers, text);
   Flush();
   return used;
@@ -1202,10 +1252,26 @@ std::optional<SelectionMode> TTab::SelectionModeOf(Region region) {
   }
 }
 
+// The graph of the shown view takes the mouse in its area, and everywhere
+// while it holds a drag.
+bool TTab::RouteToGraph(QMouseEvent& e, bool (CGraphView::*handler)(QMouseEvent&, const QRect&)) {
+  CGraphView* graph = ShownGraph();
+  if (!graph) return false;
+  const QRect area = GraphArea();
+  if (!graph->Captured() && !area.contains(e.position().toPoint())) return false;
+  const bool used = (graph->*handler)(e, area);
+  if (used) {
+    setToolTip(graph->Hint());
+    Flush();
+  }
+  return used;
+}
+
 void TTab::mousePressEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   const QPoint pt = e->position().toPoint();
   m_mouse = pt;
+  if (RouteToGraph(*e, &CGraphView::MousePress)) return;
   if (!s || !m_hasTable) return;
   const bool shift = e->modifiers() & Qt::ShiftModifier, ctrl = e->modifiers() & Qt::ControlModifier;
 
@@ -1333,6 +1399,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   const QPoint pt = e->position().toPoint();
   m_mouse = pt;
+  if (RouteToGraph(*e, &CGraphView::MouseMove)) return;
   if (!s || !m_hasTable) return;
   const bool buttonHeld = e->buttons() & Qt::LeftButton;
   if (!buttonHeld) {
@@ -1376,6 +1443,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
 void TTab::mouseReleaseEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   m_mouse = e->position().toPoint();
+  if (RouteToGraph(*e, &CGraphView::MouseRelease)) return;
   if (e->button() != Qt::LeftButton) return;
   m_mouseDown = false;
   if (!s) return;
@@ -1399,6 +1467,14 @@ void TTab::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TTab::wheelEvent(QWheelEvent* e) {
+  if (CGraphView* graph = ShownGraph()) {
+    const QRect area = GraphArea();
+    if (area.contains(e->position().toPoint()) && graph->Wheel(*e, area)) {
+      e->accept();
+      Flush();
+      return;
+    }
+  }
   CSheet* s = m_model.Active();
   if (!s || !m_hasTable || e->buttons() != Qt::NoButton) return;
   const int notches = e->angleDelta().y() / 120;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sheet/SheetControls.h"
+#include "sheet/view/GraphView.h"
 #include "sheet/TabModel.h"
 #include "sheet/TableGeometry.h"
 
@@ -88,6 +89,16 @@ class TTab : public QWidget, public ISheetControl {
   const ScrollBar& HorizontalBar() const { return m_hBar; }
   const ScrollBar& VerticalBar() const { return m_vBar; }
   QRect SideGraphArea() const { return m_sideGraph; }
+  // Where the graph of the shown view is drawn: the side graph beside the
+  // table, the whole control's graph area in the 2D and 3D views; empty
+  // when no graph shows.
+  QRect GraphArea() const;
+  // The graph view of that area, or null.
+  CGraphView* ShownGraph() const;
+  // Commands 5, 6, 7: table, 2D or 3D view (the next allowed one).
+  void ViewCommand(int view);
+  double Ppi() const { return m_ppi; }
+  int TopMarginPx() const { return m_geo.top; }
   bool Editing() const { return m_edit.active; }
   SheetEntry EditedEntry() const { return m_edit.entry; }
   QString EditorText() const { return QString::fromStdString(m_edit.text); }
@@ -179,8 +190,11 @@ class TTab : public QWidget, public ISheetControl {
   void AutoScroll();
   void EndInteractions();
   void SpinnerPress(int half);
+  bool RouteToGraph(QMouseEvent& e, bool (CGraphView::*handler)(QMouseEvent&, const QRect&));
 
   CTabModel m_model;
+  std::unique_ptr<CGraphView> m_graph2d;
+  std::unique_ptr<CGraphView> m_graph3d;
   QImage m_bitmap;
   bool m_painting = false;  // a paint is in progress: no nested one
   int m_repaints = 0;
