@@ -515,6 +515,7 @@ void TFormHlav::FormClose() {
   NormaliseImage(m_core->image);
   for (const std::string& failure : SaveSettings(m_paths, SettingsFromWindow()))
     std::fprintf(stderr, "ventrix: %s\n", failure.c_str());
+  if (m_monitorSetInUse && m_storeMonitorSet) m_storeMonitorSet(m_paths.monitorSetFile);
 }
 
 // --- IAppView ----------------------------------------------------------------

@@ -98,6 +98,11 @@ class TFormHlav : public QMainWindow, public IAppView {
   void WindowFromSettings(const SettingsState& state);
   // The closing sequence: port, pending edit, limits, settings and state.
   void FormClose();
+  // The external monitor's set, stored at close into the automatic set file
+  // when the monitor window was shown in this run.
+  void SetMonitorSetStore(std::function<void(const std::string& path)> store) { m_storeMonitorSet = std::move(store); }
+  void SetMonitorSetInUse(bool inUse) { m_monitorSetInUse = inUse; }
+
   // An error nothing else caught, after it went to the log.
   void ShowErrorInStatusBar(const QString& message);
   void Menu_Jet123NormalClick();
@@ -176,6 +181,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   ReservedStateBytes m_reservedState{};
   bool m_monitorWindowVisible = false;  // "FormEM->Visible", for the monitor's first tick
   bool m_closed = false;
+  bool m_monitorSetInUse = false;
+  std::function<void(const std::string& path)> m_storeMonitorSet;
   QAction* m_couplingModes[3] = {};  // normal, coupled, all equal
   int m_activePage = 0;
 };
