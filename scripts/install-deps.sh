@@ -3,8 +3,11 @@
 # any of them is missing. Needs root (or sudo).
 set -euo pipefail
 
+# clang-16 for the fuzz build (libclang-rt-16-dev holds its libFuzzer):
+# clang 14 rejects GCC 12's std::ranges::subrange, so every view and
+# std::ranges::equal_range.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev xvfb xauth fonts-dejavu-core)
+          qt6-base-dev xvfb xauth fonts-dejavu-core clang-16 libclang-rt-16-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Ventrix and runs every test headless,
 # then runs the logic and end-to-end tests again under the address and
-# undefined-behaviour sanitizers.
+# undefined-behaviour sanitizers, and fuzzes the file and frame readers briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +24,9 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVENTRIX_WITH_QT=OFF -DVENTRI
       -DVENTRIX_SANITIZE=ON >/dev/null
 cmake --build build-asan -j2
 ctest --test-dir build-asan -L 'logic|e2e' --output-on-failure -j2
+
+# A short libFuzzer run of each reader of outside bytes (clang, same sanitizers).
+cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-16 -DVENTRIX_FUZZ=ON -DVENTRIX_WITH_QT=OFF \
+      -DVENTRIX_BENCHMARKS=OFF -DVENTRIX_FUZZ_SECONDS=20 >/dev/null
+cmake --build build-fuzz -j2 --target ventrix_fuzz
+ctest --test-dir build-fuzz -L fuzz --output-on-failure -j2
