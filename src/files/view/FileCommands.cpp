@@ -10,6 +10,7 @@
 #include "files/AtomicFile.h"
 #include "files/ConfigFile.h"
 #include "image/Pages.h"
+#include "image/view/PageControls.h"
 #include "shell/Lang.h"
 #include "shell/view/TFormHlav.h"
 
@@ -129,6 +130,13 @@ std::optional<QString> CFileCommands::Choose(Dialog dialog) {
 
 void CFileCommands::Say(const std::string& text) { m_window.ShowMessageBox(text); }
 
+// Text typed into an edit counts before Enter: the menu, its shortcut and
+// the tool buttons leave the focus in the edit, so nothing else takes it.
+void CFileCommands::CommitPendingEdit() {
+  m_window.PageControls().CommitFocusedEdit();
+  m_core.FlushPendingCommit();
+}
+
 void CFileCommands::HideProgress() {
   m_window.SetMessageVisible(false);
   m_window.SetGaugeVisible(false);
@@ -143,7 +151,7 @@ std::optional<std::string> CFileCommands::ReadFileOrSay(const QString& path) {
 }
 
 int CFileCommands::ReadIntoImage(const std::string& bytes) {
-  m_core.FlushPendingCommit();
+  CommitPendingEdit();
   ConfigReadContext context;
   context.image = m_core.image;
   if (m_core.actualPage) {
@@ -172,6 +180,7 @@ void CFileCommands::AfterAcceptedFile(const QString& path) {
   // A step of the history like any change, so that Undo brings back what
   // was there and the image no longer counts as the unit's.
   m_core.RecordHistory();
+  m_window.ShowHistoryState();
   m_core.SetFileNameAndCaption(S(path));
   SetIniDir(S(path));
   AddRecentFile(m_recent, S(path));
@@ -222,6 +231,9 @@ void CFileCommands::MenuHistoryClick(int n) {
 }
 
 bool CFileCommands::DropFiles(const QStringList& paths) {
+  // A drop is no menu command that a run disables: a file read into the
+  // image while a Read fills it would leave a mixture of both.
+  if (m_core.mode != LinkMode::Idle) return false;
   for (const QString& p : paths) {
     if (p.size() > 3 && p.endsWith(".ign", Qt::CaseInsensitive)) {
       m_openFileName = m_saveFileName = p;
@@ -239,7 +251,7 @@ void CFileCommands::MenuSaveClick(bool exeDirFile) {
   const std::optional<QString> path = Choose(Dialog::kSave);
   if (!path) return;
   // What the pages and sheets show goes into the image, within its limits.
-  m_core.FlushPendingCommit();
+  CommitPendingEdit();
   m_window.ReadActivePage();
   m_core.StoreAll();
   m_core.reloadGuard = true;
@@ -247,10 +259,10 @@ void CFileCommands::MenuSaveClick(bool exeDirFile) {
   m_window.WriteAllPages();
   m_core.reloadGuard = false;
   m_core.RecordHistory();
+  m_window.ShowHistoryState();
 
-  const ConfigFileIdentity identity{m_core.imageMatchesUnit != 0, m_core.unitDate,        m_core.unitTime,
-                                    m_core.unitText,              m_core.bootRecordValid != 0, m_core.bootLine,
-                                    m_core.bootRecord};
+  const ConfigFileIdentity identity{m_core.imageMatchesUnit != 0, m_core.unitDate, m_core.unitTime,  m_core.unitText,
+                                    m_core.bootRecordValid != 0,  m_core.bootLine, m_core.bootRecord};
   if (path->startsWith(Q(m_paths.dataDir))) EnsureParentDirectory(S(*path));
   const FileResult written = WriteFileAtomic(S(*path), WriteConfigFile(m_core.image, identity));
   if (!written.ok) {

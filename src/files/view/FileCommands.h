@@ -43,7 +43,7 @@ class CFileCommands : public QObject {
   // The common open; true when the file carried an accepted key.
   bool OpenConfigFile(const QString& path);
   // Files dropped on the window: the first ".ign" among them is opened.
-  // False when none was one.
+  // False when none was one, or while a run reads, checks or writes the image.
   bool DropFiles(const QStringList& paths);
   // The commands wait while a run reads, checks or writes the image.
   void SetBusy(bool busy);
@@ -71,6 +71,7 @@ class CFileCommands : public QObject {
   // shows the reader's messages and refreshes the window; the version read.
   int ReadIntoImage(const std::string& bytes);
   void AfterAcceptedFile(const QString& path);
+  void CommitPendingEdit();
   void HideProgress();
   void RefreshHistoryMenu();
   void Say(const std::string& text);

@@ -98,6 +98,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   void WindowFromSettings(const SettingsState& state);
   // The closing sequence: port, pending edit, limits, settings and state.
   void FormClose();
+  // Undo and Redo enabled as the history allows.
+  void ShowHistoryState();
   // The external monitor's set, stored at close into the automatic set file
   // when the monitor window was shown in this run.
   void SetMonitorSetStore(std::function<void(const std::string& path)> store) { m_storeMonitorSet = std::move(store); }
@@ -144,7 +146,6 @@ class TFormHlav : public QMainWindow, public IAppView {
   void SelectLanguage(int language);
   void ShowTuningSwitch();
   void ShowRestoredPage(int page);
-  void ShowHistoryState();
   void ShowBusyState();
   void SelectShownMaps(int injectionMap, int servoMap);
   bool DropEvent(QEvent* event);
