@@ -224,26 +224,30 @@ bool CTabModel::CanStep() const {
   return !HasSelection(*s) && (s->flags & kSheetLivePoint) && s->liveKind > 0;
 }
 
+bool CTabModel::StepLiveCell(int a) {
+  CSheet* s = Active();
+  if (!s || !s->enabled || a == 0) return false;
+  if (!(s->flags & kSheetLivePoint) || s->liveKind <= 0) return false;
+  if (s->liveX == -1 && (s->flags & kSheetBaseAdvanceMarker)) {
+    m_markers.baseAdvance = Saturate(static_cast<std::int64_t>(m_markers.baseAdvance) + a);
+    ReportChange(kPartData, MakeChangeKey(kKeyBaseAdvance, 0));
+    RequestRedraw(kRedraw);
+    return true;
+  }
+  if (s->xAxis.Contains(s->liveX) && s->yAxis.Contains(s->liveY) && s->dataAxis.editable) {
+    std::int32_t& c = s->Cell(s->liveX, s->liveY);
+    c = Saturate(static_cast<std::int64_t>(c) + DataStep(*s, s->liveX, s->liveY, a));
+    ReportChange(kPartData, MakeChangeKey(kKeyLiveCell, s->liveY * kCellStride + s->liveX));
+    RequestRedraw(kRedraw);
+    return true;
+  }
+  return false;
+}
+
 bool CTabModel::Step(int a) {
   CSheet* s = Active();
   if (!s || !s->enabled || a == 0) return false;
-  if (!HasSelection(*s)) {
-    if (!(s->flags & kSheetLivePoint) || s->liveKind <= 0) return false;
-    if (s->liveX == -1 && (s->flags & kSheetBaseAdvanceMarker)) {
-      m_markers.baseAdvance = Saturate(static_cast<std::int64_t>(m_markers.baseAdvance) + a);
-      ReportChange(kPartData, MakeChangeKey(kKeyBaseAdvance, 0));
-      RequestRedraw(kRedraw);
-      return true;
-    }
-    if (s->xAxis.Contains(s->liveX) && s->yAxis.Contains(s->liveY) && s->dataAxis.editable) {
-      std::int32_t& c = s->Cell(s->liveX, s->liveY);
-      c = Saturate(static_cast<std::int64_t>(c) + DataStep(*s, s->liveX, s->liveY, a));
-      ReportChange(kPartData, MakeChangeKey(kKeyLiveCell, s->liveY * kCellStride + s->liveX));
-      RequestRedraw(kRedraw);
-      return true;
-    }
-    return false;
-  }
+  if (!HasSelection(*s)) return StepLiveCell(a);
   int parts = 0;
   const TSel& sel = s->selection;
   if (sel.kind == kSelXPoints && s->xAxis.editable) {

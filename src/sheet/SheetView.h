@@ -21,12 +21,15 @@ struct GraphAngles {
   friend bool operator==(const GraphAngles&, const GraphAngles&) = default;
 };
 
+// Graph hints still offered: each goes once the user has done what it tells.
+enum GraphHintBits : int { kHintRotate = 1, kHintSetValue = 2 };
+
 struct SheetViewState {
   int requested = kViewTable;  // the view asked for (commands 5, 6, 7)
   int labelMode = kLabelsNone;
   int colourMode = 4;
   GraphAngles angles;
-  int hintBits = 0;  // which graph hint is on show
+  int hintBits = kHintRotate | kHintSetValue;
 };
 
 // The view a control with `options` shows when `requested` is asked for:

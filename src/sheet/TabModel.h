@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "image/MapGrid.h"
+#include "sheet/LiveInputs.h"
 #include "sheet/Selection.h"
 #include "sheet/Sheet.h"
+#include "sheet/SheetButtons.h"
 #include "sheet/SheetView.h"
 #include "sheet/TableGeometry.h"
 
@@ -119,6 +121,10 @@ class CTabModel {
   void SetOnSheetChanged(std::function<void(CTabModel&)> f) { m_onSheetChanged = std::move(f); }
   // Shown as a message box with an error icon.
   void SetOnError(std::function<void(std::string_view text, std::string_view caption)> f) { m_onError = std::move(f); }
+  // Raises that message (texts already translated); tools outside the model use it.
+  void ShowError(std::string_view text, std::string_view caption) {
+    if (m_onError) m_onError(text, caption);
+  }
   // Re-evaluates the active sheet's live cell (operating point).
   void SetLiveCellUpdater(std::function<void(CTabModel&)> f) { m_liveUpdater = std::move(f); }
   // Pixel width of a text at the tab font; without one a rough estimate is used.
@@ -144,8 +150,15 @@ class CTabModel {
   void SetView(int requested);
   int ShownView() const { return EffectiveView(m_options, m_view.requested); }
 
+  // The control's button records (bar buttons, 3D presets).
+  CSheetButtons& Buttons() { return m_buttons; }
+  const CSheetButtons& Buttons() const { return m_buttons; }
+
   SheetMarkers& Markers() { return m_markers; }
   const SheetMarkers& Markers() const { return m_markers; }
+  // Live values the owner pushes before each tick; the graphs draw their marks from them.
+  SheetLiveInputs& LiveInputs() { return m_live; }
+  const SheetLiveInputs& LiveInputs() const { return m_live; }
   // Takes the marker values from the owner's fields (limiters / 100).
   void TakeMarkerValues();
 
@@ -179,6 +192,9 @@ class CTabModel {
 
   // +1 / -1 on the selection, or on the live cell when nothing is selected.
   bool Step(int a);
+  // The same step on the live cell alone, whatever is selected (the 3D
+  // graph's strip steps the operating point even with cells selected).
+  bool StepLiveCell(int a);
   bool CanStep() const;
   // The raw step of a cell for a step of a (relative on percent sheets).
   static std::int32_t DataStep(const CSheet& sheet, int x, int y, int a);
@@ -237,7 +253,9 @@ class CTabModel {
   int m_redraw = 0;
   SheetEntry m_reveal{-2, -2};
   SheetMarkers m_markers;
+  SheetLiveInputs m_live;
   SheetViewState m_view;
+  CSheetButtons m_buttons;
   FillDragState m_fill;
 
   std::function<void(CTabModel&)> m_onSheetChanged;

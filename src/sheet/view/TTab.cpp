@@ -14,6 +14,7 @@
 
 #include "sheet/Selection.h"
 #include "sheet/SheetText.h"
+#include "sheet/view/Bevel.h"
 #include "shell/Lang.h"
 
 using namespace table;
@@ -28,24 +29,8 @@ constexpr int kCountFontPt = 10;
 
 QColor C(TColor c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
-void Edges(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
-  p.setPen(topLeft);
-  p.drawLine(r.topLeft(), r.topRight());
-  p.drawLine(r.topLeft(), r.bottomLeft());
-  p.setPen(bottomRight);
-  p.drawLine(r.bottomLeft(), r.bottomRight());
-  p.drawLine(r.topRight(), r.bottomRight());
-}
-
-void Raised(QPainter& p, const QRect& r, const QColor& fill) {
-  p.fillRect(r, fill);
-  Edges(p, r, C(kRaisedLight), C(kRaisedShadow));
-}
-
-void Sunken(QPainter& p, const QRect& r, const QColor& fill) {
-  p.fillRect(r, fill);
-  Edges(p, r, C(kRaisedShadow), C(kRaisedLight));
-}
+using bevel::Raised;
+using bevel::Sunken;
 
 // A strip or box shaded by how much of what it stands for is selected.
 void CoverageBox(QPainter& p, const QRect& r, Coverage c, const QColor& face) {
@@ -235,6 +220,9 @@ void TTab::Relayout() {
     s->xAxis.firstVisible = ClampFirstVisible(s->xAxis.firstVisible, s->xAxis.count, m_geo.visibleColumns);
   if (!s->yAxis.collapsed)
     s->yAxis.firstVisible = ClampFirstVisible(s->yAxis.firstVisible, s->yAxis.count, m_geo.visibleRows);
+  // The 3D presets exist only in the 3D view, at the top left of its graph area.
+  const QRect graph = GraphArea();
+  m_model.Buttons().PlacePresets(m_model.ShownView() == kView3D && !graph.isEmpty(), graph.left(), graph.top());
   if (!m_hasTable) return;
 
   const int right = ColumnX(m_geo.visibleColumns), bottom = RowY(m_geo.visibleRows);
@@ -1376,6 +1364,8 @@ void TTab::mousePressEvent(QMouseEvent* e) {
 void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   const QPoint pt = e->position().toPoint();
+  // The second press of a quick double click is still a press to a graph.
+  if (RouteToGraph(*e, &CGraphView::MousePress)) return;
   if (!s || !m_hasTable || e->button() != Qt::LeftButton) return;
   m_mouseDown = true;
   m_mouse = pt;
@@ -1528,7 +1518,9 @@ bool TTab::InterpolateCommand() {
 
 void TTab::SheetTick() {
   const std::uint32_t now = m_model.TickCount() + 1;
-  m_modifiers = QGuiApplication::keyboardModifiers();
+  const Qt::KeyboardModifiers modifiers = QGuiApplication::keyboardModifiers();
+  if (modifiers != m_modifiers && ShownGraph()) m_model.RequestRedraw(kRedraw);
+  m_modifiers = modifiers;
 
   if (m_spin.pressed) {
     const int step =

@@ -107,6 +107,8 @@ class TTab : public QWidget, public ISheetControl {
   QRect SpinnerRect(int half) const { return half == 1 ? m_spin.up : m_spin.down; }
   SheetEntry SpinnerEntry() const { return m_spin.entry; }
   int RepaintCount() const { return m_repaints; }
+  // Shift and Ctrl as the last tick saw them (the graphs show what a drag would carry).
+  Qt::KeyboardModifiers Modifiers() const { return m_modifiers; }
 
  protected:
   bool event(QEvent* e) override;
