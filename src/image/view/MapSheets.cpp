@@ -61,7 +61,36 @@ void CMapSheets::Load() {
   m_loading = false;
 }
 
+// The engine-speed markers of the graphs: the base advance, the ignition
+// limiter (limiter 1) and, as the draggable limiter 2, the retard limiter
+// on the advance maps and the injection limiter on the injection maps.
+// Limiters in rpm as the pages show them.
+void CMapSheets::GiveMarkers() {
+  SheetOwnerFields& f = m_window.SheetControls().fields;
+  const CParamSet& p = m_core.params;
+  f.baseAdvance = p.Value(FieldId::kBaseAdvance);
+  f.firstLimiter = p.Value(FieldId::kIgnitionLimiter);
+  f.secondLimiter = p.Value(FieldId::kRetardLimiterRpm);
+  f.injectionLimiter = p.Value(FieldId::kInjectionLimiter);
+  f.sheetControlsFlag |= 1;
+}
+
+// A graph drag moved a marker: the parameter set and the page's controls
+// take it before the commit reads the page.
+void CMapSheets::TakeMarkers() {
+  SheetOwnerFields& f = m_window.SheetControls().fields;
+  if (!(f.sheetControlsFlag & 2)) return;
+  f.sheetControlsFlag = (f.sheetControlsFlag & ~2) | 1;
+  CParamSet& p = m_core.params;
+  p.Value(FieldId::kBaseAdvance) = f.baseAdvance;
+  p.Value(FieldId::kIgnitionLimiter) = f.firstLimiter;
+  p.Value(FieldId::kRetardLimiterRpm) = f.secondLimiter;
+  p.Value(FieldId::kInjectionLimiter) = f.injectionLimiter;
+  m_window.PageControls().WritePage(m_window.ActivePageIndex());
+}
+
 void CMapSheets::AfterLoad() {
+  GiveMarkers();
   if (CTabModel* injection = m_controls[SheetControlId::kInjection]) {
     ApplyCouplingView(*injection, CouplingMode(), m_core.params.CylinderCount());
     SetInjectionDisplay(*injection, m_core.params.injectionAsTime || !m_percentAvailable, Background);
@@ -147,6 +176,7 @@ void CMapSheets::OnSheetChanged(TTab& control) {
   CTabModel& model = control.Model();
   if (id == SheetControlId::kInjection) AfterInjectionChange(model, CouplingMode(), m_copy);
   TakeSheetChange(id, model, m_core.params);
+  TakeMarkers();
   m_changing = id;
   m_core.CommitRequest(kSheetCommitId + int(Index(id)), 0);
   m_changing.reset();

@@ -58,6 +58,8 @@ class CMapSheets {
 
  private:
   void AfterLoad();
+  void GiveMarkers();
+  void TakeMarkers();
   void ServoEnableClick(bool on);
   void ServoPercentClick(bool percent);
 
