@@ -33,6 +33,7 @@ void CAppCore::Tick() {
 
   WatchConnection();
   m_view.SetVersionVisible(!m_noConnectionShown);
+  if (monitorCatalogue.SetConnected(!m_noConnectionShown)) m_view.MonitorValuesChanged();
   m_view.RefreshLiveHighlights();
 }
 
@@ -468,6 +469,7 @@ void CAppCore::OnLiveFrame(std::span<const std::uint8_t> frame) {
   DecodeLiveFrame(frame, live);
   changedBlocks = live.changedBlocks;
   m_view.ShowLiveValues();
+  if (monitorCatalogue.UpdateCatalogue(frame, live, image)) m_view.MonitorValuesChanged();
 }
 
 void CAppCore::OnBlockReply(std::span<const std::uint8_t> frame) {

@@ -17,6 +17,7 @@
 #include "link/Frame.h"
 #include "link/LiveValues.h"
 #include "link/SerialPort.h"
+#include "monitor/ParameterCatalogue.h"
 #include "shell/TextSlots.h"
 
 enum class LinkMode : std::uint8_t { Idle = 0, Programming = 1, Verifying = 2, Reading = 3, Releasing = 9 };
@@ -152,6 +153,8 @@ class CAppCore {
   ConfigImage image{};
   CParamSet params;
   CLiveValues live;
+  // The external monitor's parameters, updated from every live frame.
+  CParameterCatalogue monitorCatalogue;
 
   std::array<std::uint8_t, kPayloadSize> unitInfo{};
   // Texts derived from unitInfo, UTF-8.

@@ -61,4 +61,8 @@ class IAppView {
   virtual void ReloadMapSheets() = 0;
   // Hands the live point to every sheet control and runs its SheetTick.
   virtual void TickSheets() = 0;
+
+  // A value or state of the monitor catalogue changed: the external monitor
+  // repaints its elements. Nothing to do while there is no monitor window.
+  virtual void MonitorValuesChanged() {}
 };

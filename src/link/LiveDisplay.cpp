@@ -9,15 +9,13 @@
 #include "image/PageBindings.h"
 #include "image/PageRules.h"
 #include "image/Pages.h"
+#include "link/LiveDerived.h"
 
 namespace {
 constexpr int kPcVersion = 83;
 constexpr int kCoolantHot = 200;  // coolant byte from which it is too hot (100 C)
 
 int Raw(const ConfigImage& image, FieldId id, int element = 0) { return ReadRaw(image, id, element); }
-
-// The image keeps 1..4 cylinders; 0 reads as 1.
-int Cylinders(const ConfigImage& image) { return std::clamp(Raw(image, FieldId::kCylinderCount), 1, 4); }
 
 __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
   char buffer[256];
@@ -30,7 +28,8 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...
 
 class Builder {
  public:
-  explicit Builder(const LiveDisplayInputs& in) : m_in(in), m_live(in.live) {}
+  explicit Builder(const LiveDisplayInputs& in)
+      : m_in(in), m_live(in.live), m_derived(DeriveLiveValues(in.live, in.image)) {}
 
   LiveDisplay Build() {
     Flags();
@@ -124,51 +123,40 @@ class Builder {
 
   void Advance() {
     const CLiveValues& v = m_live;
-    const int n = Cylinders(m_in.image);
+    const int n = LiveCylinders(m_in.image);
     const char* advance = SlotC(kSlotAdvance);
     static const char* const kNames[] = {"LabelMon_Ign1", "LabelMon_Ign2", "LabelMon_Ign3", "LabelMon_Ign4"};
-    int sum = 0;
     for (int c = 0; c < 4; ++c) {
       auto& l = Label(kNames[c]);
       l.visible = c < n;
       if (c >= n) continue;
-      sum += v.advance[std::size_t(c)];
       l.text = v.advanceIsBase ? Format("%s %d= BASE", advance, c + 1)
-                               : Format("%s %d= %2d °", advance, c + 1, int(v.advance[std::size_t(c)]));
+                               : Format("%s %d= %2d °", advance, c + 1, m_derived[std::size_t(kDerivedAdvance1 + c)]);
     }
-    Text("LabelMon_Ign", v.advanceIsBase ? Format("%s = BASE", advance) : Format("%s = %2d °", advance, sum / n));
+    Text("LabelMon_Ign",
+         v.advanceIsBase ? Format("%s = BASE", advance) : Format("%s = %2d °", advance, m_derived[kDerivedAdvance]));
   }
 
   void Injection() {
     const CLiveValues& v = m_live;
-    const int n = Cylinders(m_in.image);
+    const int n = LiveCylinders(m_in.image);
     const char* time = SlotC(kSlotInjectionTime);
     static const char* const kNamesA[] = {"LabelMon_Jet_1A", "LabelMon_Jet_2A", "LabelMon_Jet_3A", "LabelMon_Jet_4A"};
     static const char* const kNamesB[] = {"LabelMon_Jet_1B", "LabelMon_Jet_2B", "LabelMon_Jet_3B", "LabelMon_Jet_4B"};
-    int sumA = 0;
-    int sumB = 0;
-    int longest = 0;  // x100 us
     for (int c = 0; c < 4; ++c) {
       const int a = v.injectionA[std::size_t(c)];
       const int b = v.injectionB[std::size_t(c)];
       auto& la = Label(kNamesA[c]);
       la.visible = c < n;
-      if (c < n) {
-        la.text = Format("%s %dA = %d us", time, c + 1, a * 100);
-        sumA += a;
-        longest = std::max(longest, a);
-      }
+      if (c < n) la.text = Format("%s %dA = %d us", time, c + 1, a * 100);
       auto& lb = Label(kNamesB[c]);
       lb.text = Format("%s %dB = %d us", time, c + 1, b * 100);
       lb.visible = c < n;
-      sumB += b;
-      longest = std::max(longest, b);
     }
-    Text("LabelMon_Jet_A", Format("%s A = %d us", time, sumA * 100 / n));
-    Text("LabelMon_Jet_B", Format("%s B = %d us", time, sumB * 100 / 4));
+    Text("LabelMon_Jet_A", Format("%s A = %d us", time, m_derived[kDerivedInjectionTimeA]));
+    Text("LabelMon_Jet_B", Format("%s B = %d us", time, m_derived[kDerivedInjectionTimeB]));
 
-    // One injection every two revolutions: a 100 us step lasts rpm / 12000 of the cycle in per cent.
-    const int duty = int(v.rpm) * longest / 12000;
+    const int duty = m_derived[kDerivedMaxInjectionDuty];
     Text("LabelMaxInjProcent", Format("%s = %d [%%]", SlotC(kSlotMaxInjection), duty));
     Gauge("CGaugeDuty", kGaugeDutyMax, duty).colour = duty > 100 ? clYellow : clBlue;
   }
@@ -321,6 +309,7 @@ class Builder {
 
   const LiveDisplayInputs& m_in;
   const CLiveValues& m_live;
+  const LiveDerived m_derived;
   LiveDisplay m_out;
 };
 }  // namespace
