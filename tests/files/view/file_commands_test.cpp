@@ -27,6 +27,7 @@
 #include "support/FakePort.h"
 #include "support/FileBytes.h"
 #include "support/RuntimeDir.h"
+#include "support/WindowUnderTest.h"
 
 namespace {
 
@@ -42,31 +43,20 @@ constexpr int kStateImageBytes = 2850, kStateNumbers = 2864;
 
 QByteArray Bytes(const std::string& s) { return QByteArray(s.data(), qsizetype(s.size())); }
 
-struct Form {
-  FakePort* port;
-  std::unique_ptr<TFormHlav> window;
-  QTabWidget* pages;
+struct Form : testsupport::WindowUnderTest {
   QStringList answers;  // what the file dialogs return, in turn; none left: cancelled
   QList<std::pair<Dialog, QString>> asked;
   ConfigImage start{};
 
   Form() {
-    auto p = std::make_unique<FakePort>();
-    port = p.get();
-    window = std::make_unique<TFormHlav>(std::move(p));
-    window->Timer1().stop();  // the test ticks itself
-    pages = window->findChild<QTabWidget*>("PageControl1");
     Files().SetChooser([this](Dialog dialog, const QString& preselected) -> std::optional<QString> {
       asked.append({dialog, preselected});
       if (answers.isEmpty()) return std::nullopt;
       return answers.takeFirst();
     });
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get())) qWarning("the window did not become active");
+    Show();
     start = Core().image;
   }
-  CAppCore& Core() { return window->Core(); }
   CFileCommands& Files() { return window->FileCommands(); }
   QAction* Action(const QString& name) {
     auto* a = window->findChild<QAction*>(name);

@@ -18,6 +18,7 @@
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/RuntimeDir.h"
+#include "support/WindowUnderTest.h"
 
 namespace {
 
@@ -31,27 +32,19 @@ bool IsBikeConstant(std::size_t b) {
          (b >= 256 && b <= 274);
 }
 
-struct Form {
-  std::unique_ptr<TFormHlav> window;
-  QTabWidget* pages;
+struct Form : testsupport::WindowUnderTest {
   QComboBox* bikes;
   QMessageBox::StandardButton answer = QMessageBox::Yes;
   QStringList questions;
 
   Form() {
-    window = std::make_unique<TFormHlav>(std::make_unique<FakePort>());
-    window->Timer1().stop();
     window->SetConfirmation([this](const QString& text) {
       questions << text;
       return answer;
     });
-    pages = window->findChild<QTabWidget*>("PageControl1");
     bikes = window->findChild<QComboBox*>("ComboBoxBike");
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get())) qWarning("the window did not become active");
+    Show();
   }
-  CAppCore& Core() { return window->Core(); }
   // The whole-image defaults of `type`, as the start of a test.
   void StartWith(int type) {
     Core().image[0] = std::uint8_t(type);
@@ -141,7 +134,8 @@ class BikeChangeTest : public QObject {
       f.Core().CommitRequest(190000, 0);
       for (std::size_t b = 0; b < afterNew.size(); ++b)
         if (afterNew[b] != f.Core().image[b])
-          QFAIL(qPrintable(QString("type %1 byte %2: %3 -> %4").arg(type).arg(b).arg(afterNew[b]).arg(f.Core().image[b])));
+          QFAIL(qPrintable(
+              QString("type %1 byte %2: %3 -> %4").arg(type).arg(b).arg(afterNew[b]).arg(f.Core().image[b])));
       QCOMPARE(f.Core().history.Current(), steps);
     }
   }

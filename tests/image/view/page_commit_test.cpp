@@ -19,25 +19,12 @@
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
 #include "support/RuntimeDir.h"
+#include "support/WindowUnderTest.h"
 
 namespace {
 
-struct Form {
-  FakePort* port;
-  std::unique_ptr<TFormHlav> window;
-  QTabWidget* pages;
-
-  Form() {
-    auto p = std::make_unique<FakePort>();
-    port = p.get();
-    window = std::make_unique<TFormHlav>(std::move(p));
-    window->Timer1().stop();  // the test ticks itself
-    pages = window->findChild<QTabWidget*>("PageControl1");
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get())) qWarning("the window did not become active");
-  }
-  CAppCore& Core() { return window->Core(); }
+struct Form : testsupport::WindowUnderTest {
+  Form() { Show(); }
   // Puts `bytes` into the image as if they had come from a file, then shows `page`.
   void Load(std::initializer_list<std::pair<int, int>> bytes, int page) {
     for (auto [offset, value] : bytes) Core().image[std::size_t(offset)] = std::uint8_t(value);
