@@ -48,8 +48,8 @@ constexpr int kCurvePen = 2;
 constexpr int kAxisPen = 2;
 
 // Named points of sensor-characteristic sheets.
-constexpr std::int32_t kCoolantPoint = 10010;
-constexpr std::int32_t kAirPoint = 10020;
+constexpr std::int32_t kCoolantPoint = kLiveCoolantPoint;
+constexpr std::int32_t kAirPoint = kLiveAirPoint;
 constexpr int kSheetTextGroup = 3;
 
 std::int32_t Sat(std::int64_t v) {

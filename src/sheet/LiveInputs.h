@@ -9,6 +9,11 @@ enum LiveStatusBits : int {
   kLiveNoConnection = 256,
 };
 
+// X points of sensor characteristics that stand for the coolant and the air
+// temperature: the live rows and the graph's temperature lines follow them.
+constexpr std::int32_t kLiveCoolantPoint = 10010;
+constexpr std::int32_t kLiveAirPoint = 10020;
+
 // What the owner pushes into a sheet control before each tick while the unit
 // streams live data, in the units the sheets' axes are matched with. Until the
 // first push the control counts as not connected, so no live mark is drawn.

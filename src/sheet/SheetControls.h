@@ -26,11 +26,12 @@ class CSheetControls {
   ISheetControl* At(int i) const { return i >= 0 && i < m_count ? m_controls[static_cast<std::size_t>(i)] : nullptr; }
   // The first control, in registration order, that has the input focus.
   ISheetControl* Focused() const;
-  // Markers first when a control asked for them to be taken again, then
+  // Markers first, with a redraw, when they are to be taken again; then
   // every control's tick.
   void TickAll();
 
   SheetOwnerFields fields;
+  // "Autoscroll actual position": every control follows its live cell.
   int autoscroll = 0;
 
  private:

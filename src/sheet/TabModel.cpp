@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "sheet/LivePoint.h"
 #include "sheet/SheetText.h"
 #include "sheet/ValueText.h"
 #include "shell/Lang.h"
@@ -114,7 +115,7 @@ void CTabModel::Reselect() {
   if (!s) return;
   s->UpdateFixedIndices();
   RequestRedraw(kRedraw | kRelayout);
-  if (m_liveUpdater) m_liveUpdater(*this);
+  UpdateLiveCell();
 }
 
 bool CTabModel::SelectNextSheet(int direction) {
@@ -230,8 +231,23 @@ void CTabModel::Commit() {
 
 void CTabModel::Tick() {
   ++m_tick;
-  if ((m_tick & 2) && m_liveUpdater && Active()) m_liveUpdater(*this);
+  if (m_tick & 2) UpdateLiveCell();
   if (m_pendingParts != 0 && m_tick >= m_deadline) Commit();
+}
+
+void CTabModel::UpdateLiveCell() {
+  CSheet* s = Active();
+  if (!s) return;
+  const LiveCell before = LiveCellOf(*s);
+  const LiveCell now = EvaluateLiveCell(*s, m_live);
+  StoreLiveCell(*s, now);
+  const bool temperatures = m_live.coolantTemperature != m_liveCoolant || m_live.airTemperature != m_liveAir;
+  m_liveCoolant = m_live.coolantTemperature;
+  m_liveAir = m_live.airTemperature;
+  const bool moved = now.x != before.x || now.y != before.y || now.kind != before.kind;
+  if (moved && now.kind != 0 && m_autoscroll && *m_autoscroll) m_reveal = {now.x, now.y};
+  // The 2D graph, also the one beside the table, draws lines at the temperatures.
+  if (!(now == before) || (s->xAxis.namedValues && temperatures)) RequestRedraw(kRedraw);
 }
 
 void CTabModel::Notify() {

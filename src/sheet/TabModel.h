@@ -125,8 +125,8 @@ class CTabModel {
   void ShowError(std::string_view text, std::string_view caption) {
     if (m_onError) m_onError(text, caption);
   }
-  // Re-evaluates the active sheet's live cell (operating point).
-  void SetLiveCellUpdater(std::function<void(CTabModel&)> f) { m_liveUpdater = std::move(f); }
+  // The window's autoscroll flag, shared by all its controls; null: off.
+  void SetSharedAutoscroll(const int* flag) { m_autoscroll = flag; }
   // Pixel width of a text at the tab font; without one a rough estimate is used.
   void SetTextMeasure(std::function<int(std::string_view)> f) { m_measure = std::move(f); }
   // Also takes the marker values, as a control does when it is created.
@@ -159,6 +159,9 @@ class CTabModel {
   // Live values the owner pushes before each tick; the graphs draw their marks from them.
   SheetLiveInputs& LiveInputs() { return m_live; }
   const SheetLiveInputs& LiveInputs() const { return m_live; }
+  // Re-evaluates the active sheet's live cell from the inputs: a move asks
+  // for a redraw and, with autoscroll on, for the cell to be scrolled into view.
+  void UpdateLiveCell();
   // Takes the marker values from the owner's fields (limiters / 100).
   void TakeMarkerValues();
 
@@ -260,9 +263,12 @@ class CTabModel {
 
   std::function<void(CTabModel&)> m_onSheetChanged;
   std::function<void(std::string_view, std::string_view)> m_onError;
-  std::function<void(CTabModel&)> m_liveUpdater;
   std::function<int(std::string_view)> m_measure;
   SheetOwnerFields* m_owner = nullptr;
+  const int* m_autoscroll = nullptr;
+  // Temperatures of the last evaluation: the 2D graph draws lines at them.
+  std::int32_t m_liveCoolant = 0;
+  std::int32_t m_liveAir = 0;
   int m_positionReference = 0;
   table::TableBudget m_budget;
 };

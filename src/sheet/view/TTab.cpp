@@ -612,21 +612,24 @@ void TTab::PaintSelection(QPainter& p, const CSheet& s) {
 }
 
 void TTab::PaintLivePoint(QPainter& p, const CSheet& s) {
-  if (!(s.flags & kSheetLivePoint) || s.liveKind == 0) return;
-  const QColor colour = C(s.liveKind == 1 ? kLiveActive : kLivePartial);
-  const QColor outer(colour.red() / 2, colour.green() / 2, colour.blue() / 2);
-  auto ring = [&](SheetEntry e) {
+  if (!(s.flags & kSheetLivePoint)) return;
+  auto ring = [&](SheetEntry e, const QColor& colour) {
     if (!EntryVisible(e)) return;
     const QRect r = EntryRect(e);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(outer, 3));
+    p.setPen(QPen(QColor(colour.red() / 2, colour.green() / 2, colour.blue() / 2), 3));
     p.drawEllipse(r.adjusted(2, 2, -2, -2));
     p.setPen(QPen(colour, 3));
     p.drawEllipse(r.adjusted(5, 5, -5, -5));
   };
-  if (s.liveX >= 0) ring({s.liveX, -1});
-  if (s.liveY >= 0) ring({-1, s.liveY});
-  if (s.liveKind > 0 && s.liveX >= 0 && s.liveY >= 0) ring({s.liveX, s.liveY});
+  // Sensor characteristics: the coolant's row in the first column, the air's in the second.
+  if (s.liveExtraRow1 >= 0) ring({0, s.liveExtraRow1}, C(kLiveActive));
+  if (s.liveExtraRow2 >= 0) ring({1, s.liveExtraRow2}, C(kLiveActive));
+  if (s.liveKind == 0) return;
+  const QColor colour = C(s.liveKind == 1 ? kLiveActive : kLivePartial);
+  if (s.liveX >= 0) ring({s.liveX, -1}, colour);
+  if (s.liveY >= 0) ring({-1, s.liveY}, colour);
+  if (s.liveKind > 0 && s.liveX >= 0 && s.liveY >= 0) ring({s.liveX, s.liveY}, colour);
 }
 
 void TTab::PaintValues(QPainter& p, const CSheet& s) {

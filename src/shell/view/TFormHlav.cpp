@@ -41,6 +41,7 @@
 #include "image/view/ParameterPages.h"
 #include "files/view/FileCommands.h"
 #include "link/view/LiveView.h"
+#include "sheet/LivePoint.h"
 #include "sheet/view/TTab.h"
 #include "shell/Lang.h"
 #include "shell/UiTexts.h"
@@ -630,9 +631,16 @@ void TFormHlav::OnSheetChanged(TTab& control) {
   if (m_mapSheets) m_mapSheets->OnSheetChanged(control);
 }
 
-// The live operating point (engine speed, throttle, pressure, temperatures)
-// is pushed here before each SheetTick once the live-point mapping exists.
-void TFormHlav::PushLivePoint(TTab&) {}
+// The live operating point, pushed before each SheetTick. In gas-handle mode
+// the intake servo's throttle axis is the gas handle: the servo valve follows
+// the rider's grip, not its own position.
+void TFormHlav::PushLivePoint(TTab& control) {
+  const CLiveValues& live = m_core->live;
+  const bool gasHandle = live.gasHandleMode && m_mapSheets &&
+                         m_mapSheets->Control(SheetControlId::kServo) == &control &&
+                         m_mapSheets->ActiveServoSheet() == kIntakeServoSheet;
+  control.Model().LiveInputs() = SheetLiveInputsFrom(live, m_core->NoConnectionShown(), gasHandle);
+}
 
 void TFormHlav::TickSheets() {
   for (int i = 0; i < m_sheetControls.Count(); ++i) PushLivePoint(static_cast<TTab&>(*m_sheetControls.At(i)));

@@ -1,0 +1,108 @@
+// The live operating point through the real window: a live frame on the
+// port moves the advance map's live cell, a lost connection removes it.
+
+#include <QtTest>
+
+#include "image/MapCatalogue.h"
+#include "image/view/MapSheets.h"
+#include "sheet/view/TTab.h"
+#include "shell/view/TFormHlav.h"
+#include "support/FakePort.h"
+#include "support/LiveFrames.h"
+#include "support/RuntimeDir.h"
+
+namespace {
+
+using testsupport::PutWord;
+
+struct Form {
+  std::unique_ptr<TFormHlav> window;
+  FakePort* port = nullptr;
+};
+
+Form MakeForm() {
+  auto port = std::make_unique<FakePort>();
+  FakePort* raw = port.get();
+  auto form = std::make_unique<TFormHlav>(std::move(port));
+  form->Timer1().stop();  // the test ticks itself
+  return {std::move(form), raw};
+}
+
+// One frame through the port, then enough ticks for the sheets to take it
+// and to reach a tick that re-evaluates the live cell.
+void Receive(Form& form, Frame f) {
+  SealFrame(f);
+  form.port->Queue(f);
+  for (int i = 0; i < 5; ++i) form.window->Core().Tick();
+}
+
+// Engine speed in rpm, throttle in tenths of a percent.
+Frame Running(int rpm, int throttle) {
+  Frame f = testsupport::QuietFrame();
+  PutWord(f, 48, rpm);
+  PutWord(f, 138, throttle);
+  return f;
+}
+
+}  // namespace
+
+class LivePointViewTest : public QObject {
+  Q_OBJECT
+
+  testsupport::RuntimeDir m_runtimeDir;
+
+ private slots:
+  void initTestCase() { QVERIFY(m_runtimeDir.IsValid()); }
+
+  void liveFrameMovesTheAdvanceCell() {
+    Form form = MakeForm();
+    CTabModel& advance = form.window->MapSheets().Control(SheetControlId::kAdvance)->Model();
+    CSheet& s = advance.Sheet(0);
+    const int rpm[] = {10, 15, 20, 25, 30, 35, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+    for (int x = 0; x < 15; ++x) s.xAxis.values[static_cast<std::size_t>(x)] = rpm[x];
+
+    // 3050 rpm is 31 against the midpoint 32 of 30 and 35; 20.5 % rounds to 21, below 25.
+    Receive(form, Running(3050, 205));
+    QCOMPARE(s.liveX, 4);
+    QCOMPARE(s.liveY, 4);
+    QCOMPARE(s.liveKind, 1);
+    Receive(form, Running(3550, 205));
+    QCOMPARE(s.liveX, 5);
+
+    // A failed throttle sensor leaves the throttle map without a point.
+    Frame broken = Running(3550, 205);
+    broken[4] = 0x01;
+    Receive(form, broken);
+    QCOMPARE(s.liveKind, 0);
+
+    // Silence: once "No connection" shows, every mark goes.
+    Receive(form, Running(3550, 205));
+    QCOMPARE(s.liveKind, 1);
+    for (int i = 0; i < 40 && !form.window->Core().NoConnectionShown(); ++i) form.window->Core().Tick();
+    QVERIFY(form.window->Core().NoConnectionShown());
+    for (int i = 0; i < 4; ++i) form.window->Core().Tick();
+    QCOMPARE(s.liveKind, 0);
+    QCOMPARE(s.liveX, -2);
+    QCOMPARE(s.liveY, -2);
+  }
+
+  // In gas-handle mode the intake servo map runs over the rider's grip.
+  void intakeServoTakesTheGasHandle() {
+    Form form = MakeForm();
+    CTabModel& servo = form.window->MapSheets().Control(SheetControlId::kServo)->Model();
+    CTabModel& advance = form.window->MapSheets().Control(SheetControlId::kAdvance)->Model();
+    Frame f = Running(3050, 205);
+    f[5] = 0x01;
+    PutWord(f, 144, 600);
+    servo.SelectSheet(kIntakeServoSheet);
+    Receive(form, f);
+    QCOMPARE(servo.LiveInputs().throttle, 60.0);
+    QCOMPARE(advance.LiveInputs().throttle, 20.5);
+    servo.SelectSheet(kExhaustServoSheet);
+    Receive(form, f);
+    QCOMPARE(servo.LiveInputs().throttle, 20.5);
+  }
+};
+
+QTEST_MAIN(LivePointViewTest)
+#include "live_point_view_test.moc"
