@@ -344,6 +344,13 @@ void CAppCore::NormaliseAndLoad() {
   m_view.LoadMapSheets();
 }
 
+void CAppCore::ReloadWindow() {
+  reloadGuard = true;
+  NormaliseAndLoad();
+  m_view.WriteAllPages();
+  reloadGuard = false;
+}
+
 // ---------------------------------------------------------------------------
 // Commits of the parameter pages
 
@@ -392,10 +399,7 @@ bool CAppCore::NewConfiguration(bool forActivePage) {
   m_view.SetMessageVisible(false);
   m_view.SetGaugeVisible(false);
   SetFileNameAndCaption("");
-  reloadGuard = true;
-  NormaliseAndLoad();
-  m_view.WriteAllPages();
-  reloadGuard = false;
+  ReloadWindow();
   // A step of its own, so that Undo brings back the configuration before it.
   RecordHistory();
   return true;
@@ -643,7 +647,7 @@ std::string TwoDigits(int value) { return {char('0' + value / 10), char('0' + va
 // the month's English abbreviation.
 std::string MonthText(std::uint8_t code) {
   constexpr std::pair<std::uint8_t, const char*> kMonths[] = {
-      {25, " 1"}, {13, " 2"}, {32, " 3"}, {35, " 4"}, {39, " 5"},  {45, " 6"},
+      {25, " 1"}, {13, " 2"}, {32, " 3"}, {35, " 4"}, {39, " 5"}, {45, " 6"},
       {43, " 7"}, {29, " 8"}, {40, " 9"}, {38, "10"}, {51, "11"}, {12, "12"},
   };
   for (const auto& [c, text] : kMonths)
@@ -685,9 +689,10 @@ void CAppCore::DecodeUnitInfo() {
     std::tm t{};
     localtime_r(&uploaded, &t);
     char text[128];
-    std::snprintf(text, sizeof text, "FRM:%02i%02i%02i%c (%02i%02i%02i %02i:%02i)   SN:%02i%02i%02i-%02i%02i%02i-%03i%02X",
-                  r[9], r[8], r[7], char(r[6]), t.tm_year + 1900 - 2000, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min,
-                  r[21], r[20], r[19], r[18], r[17], r[16], r[15], r[14]);
+    std::snprintf(text, sizeof text,
+                  "FRM:%02i%02i%02i%c (%02i%02i%02i %02i:%02i)   SN:%02i%02i%02i-%02i%02i%02i-%03i%02X", r[9], r[8],
+                  r[7], char(r[6]), t.tm_year + 1900 - 2000, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, r[21], r[20],
+                  r[19], r[18], r[17], r[16], r[15], r[14]);
     bootLine = text;
   }
   m_view.ShowUnitTexts();
@@ -717,7 +722,8 @@ void CAppCore::OnReleaseReply() {
 
 void CAppCore::FinishRelease() {
   ReleasePort();
-  m_view.SetCaption(textSlots[kSlotTitle] + "       " + textSlots[kSlotFileName] + "   " + textSlots[kSlotDisconnected]);
+  m_view.SetCaption(textSlots[kSlotTitle] + "       " + textSlots[kSlotFileName] + "   " +
+                    textSlots[kSlotDisconnected]);
 }
 
 void CAppCore::OnPortReleaseMessage(std::uint32_t wParam, std::uint32_t lParam) {

@@ -110,6 +110,9 @@ class CAppCore {
   // Normalises the image (bringing the port and language settings into
   // range on the way) and loads the parameter set from it.
   void NormaliseAndLoad();
+  // The image changed as a whole (New, a file): normalise, load, and write
+  // every page, without the loads starting commits of their own.
+  void ReloadWindow();
   // Parameter set, then the map sheets, into the image.
   void StoreAll();
 

@@ -453,12 +453,6 @@ std::string WriteConfigFile(const ConfigImage& image, const ConfigFileIdentity& 
 
 // Coupled injection fills maps 2-4 from map 1, so a page read never takes
 // them then; and map 1 alone would leave its copies behind.
-bool CoupledPageRefused(const ConfigImage& image, const DefaultsScope& scope) {
-  constexpr int kLastCylinderMap = 3;  // sheets "Inj. 1" .. "Inj. 4"
-  return !scope.wholeImage && scope.page == kPageInjection && scope.shownMap >= 0 &&
-         scope.shownMap <= kLastCylinderMap && ReadRaw(image, FieldId::kInjectionCoupling) == 1;
-}
-
 ConfigReadResult ReadConfigFile(std::string_view bytes, const ConfigReadContext& context) {
   ConfigReadResult result;
   result.image = context.image;

@@ -55,10 +55,6 @@ struct ConfigReadResult {
   ConfigImage image{};   // the image after the open (the context's when nothing applied)
 };
 
-// Open for actual page is refused on injection maps 1-4 while the injection
-// is coupled (byte 47 = 1): those maps are copies of map 1 then.
-bool CoupledPageRefused(const ConfigImage& image, const DefaultsScope& scope);
-
 // Reads a configuration file. Takes CR LF and LF alike; never throws.
 ConfigReadResult ReadConfigFile(std::string_view bytes, const ConfigReadContext& context);
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "image/BikeTables.h"
+#include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
 #include "image/InjectionCoupling.h"
 #include "image/MapCatalogue.h"
@@ -38,12 +39,6 @@ constexpr std::int32_t kDesiredAfrRest = 136;
 constexpr std::int32_t kLambdaBar[] = {100, 120, 140, 180};
 
 // The bike lists of the servo page.
-using BikeSet = std::uint64_t;
-constexpr BikeSet Bikes(std::initializer_list<int> types) {
-  BikeSet s = 0;
-  for (int t : types) s |= BikeSet{1} << t;
-  return s;
-}
 constexpr BikeSet kIntakeBySpeedAndThrottle = Bikes({7, 8, 19, 26, 34, 36, 47, 48, 49, 50, 51, 52, 54, 55, 57, 62});
 constexpr BikeSet kIntakeServoOn =
     Bikes({7, 8, 11, 12, 13, 14, 17, 19, 20, 23, 26, 27, 34, 36, 41, 47, 48, 49, 50, 51, 52, 54, 55, 57, 62});
@@ -61,7 +56,7 @@ struct BikeValue {
 template <std::size_t N>
 std::int32_t ValueFor(const BikeValue (&rows)[N], int bike) {
   for (const BikeValue& r : rows)
-    if ((r.bikes >> bike) & 1) return r.value;
+    if (InBikeSet(r.bikes, bike)) return r.value;
   return rows[N - 1].value;
 }
 constexpr BikeValue kIntakeP[] = {
@@ -78,8 +73,6 @@ constexpr BikeValue kExhaustP[] = {
     {Bikes({34, 47, 55}), 60},
     {0, 80},
 };
-
-bool In(BikeSet set, int bike) { return (set >> bike) & 1; }
 
 class CDefaults {
  public:
@@ -312,26 +305,26 @@ class CDefaults {
 
   void ServoPage() {
     if (ShownPart(kIntakeServoSheet)) {
-      Set(F::kInServoAxes, In(kIntakeBySpeedAndThrottle, m_bike) ? 0 : 1);
-      Set(F::kInServoEnable, In(kIntakeServoOn, m_bike) ? 1 : 0);
-      Set(F::kInServoPercent, In(kIntakePercent, m_bike) ? 1 : 0);
+      Set(F::kInServoAxes, InBikeSet(kIntakeBySpeedAndThrottle, m_bike) ? 0 : 1);
+      Set(F::kInServoEnable, InBikeSet(kIntakeServoOn, m_bike) ? 1 : 0);
+      Set(F::kInServoPercent, InBikeSet(kIntakePercent, m_bike) ? 1 : 0);
       Set(F::kStepMotorPeriod, 14);
       Set(F::kStepMotorExcitation, 14);
-      Set(F::kInServoStepMotor, In(kIntakeStepMotor, m_bike) ? 1 : 0);
+      Set(F::kInServoStepMotor, InBikeSet(kIntakeStepMotor, m_bike) ? 1 : 0);
       SetServoAxis(MapId::kServoIntake, m_t.intakeServo);
       ServoValues(MapId::kServoIntake, m_t.intakeServo, Get(F::kInServoAxes) == 1, Get(F::kInServoPercent) == 1);
       Set(F::kInServoP, ValueFor(kIntakeP, m_bike));
       Set(F::kInServoI, 20);
       Set(F::kInServoD, 25);
       Set(F::kInServoDOff, 30);
-      const bool soft = In(kIntakeSoftI, m_bike);
+      const bool soft = InBikeSet(kIntakeSoftI, m_bike);
       Set(F::kInServoIOff, soft ? 5 : 20);
       Set(F::kInServoO, soft ? 65 : 0);
     }
     if (ShownPart(kExhaustServoSheet)) {
       Set(F::kExServoAxes, 1);
-      Set(F::kExServoEnable, In(kExhaustServoOn, m_bike) ? 1 : 0);
-      Set(F::kExServoPercent, In(kExhaustPercent, m_bike) ? 1 : 0);
+      Set(F::kExServoEnable, InBikeSet(kExhaustServoOn, m_bike) ? 1 : 0);
+      Set(F::kExServoPercent, InBikeSet(kExhaustPercent, m_bike) ? 1 : 0);
       SetServoAxis(MapId::kServoExhaust, m_t.exhaustServo);
       ServoValues(MapId::kServoExhaust, m_t.exhaustServo, Get(F::kExServoAxes) == 1, Get(F::kExServoPercent) == 1);
       Set(F::kExServoP, ValueFor(kExhaustP, m_bike));
@@ -452,4 +445,9 @@ void ApplyBikeDefaults(ConfigImage& image, CParamSet& params, const DefaultsScop
   const int bike = image[ElementOffset(F::kBike)];
   if (const std::optional<BikeTables> tables = SelectBikeTables(bike)) CDefaults(image, scope, bike, *tables).Apply();
   LoadParameterSet(image, params);
+}
+
+bool CoupledPageRefused(const ConfigImage& image, const DefaultsScope& scope) {
+  return !scope.wholeImage && scope.page == kPageInjection && scope.shownMap >= 0 &&
+         scope.shownMap < kInjectionBSheet && ReadRaw(image, FieldId::kInjectionCoupling) == 1;
 }

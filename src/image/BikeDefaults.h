@@ -19,3 +19,7 @@ constexpr DefaultsScope kWholeImage{};
 // defaults from the bike's reference tables at the default axis points. A
 // code that names no bike changes no byte.
 void ApplyBikeDefaults(ConfigImage& image, CParamSet& params, const DefaultsScope& scope);
+
+// New and Open for actual page are refused on injection maps 1-4 while the
+// injection is coupled (byte 47 = 1): those maps are copies of map 1 then.
+bool CoupledPageRefused(const ConfigImage& image, const DefaultsScope& scope);

@@ -8,14 +8,8 @@
 
 namespace {
 
-// A set of bike types as bits; the empty set stands for "all other types".
-using BikeSet = std::uint64_t;
+// The empty set stands for "all other types".
 constexpr BikeSet kAllOthers = 0;
-constexpr BikeSet Bikes(std::initializer_list<int> types) {
-  BikeSet s = 0;
-  for (int t : types) s |= BikeSet{1} << t;
-  return s;
-}
 
 template <std::size_t N>
 struct Shared {
@@ -28,7 +22,7 @@ template <std::size_t N, std::size_t R>
 std::span<const std::int32_t> Pick(const Shared<N> (&rows)[R], int type) {
   const Shared<N>* others = &rows[0];
   for (const Shared<N>& r : rows) {
-    if (r.bikes & (BikeSet{1} << type)) return r.values;
+    if (InBikeSet(r.bikes, type)) return r.values;
     if (r.bikes == kAllOthers) others = &r;
   }
   return others->values;
@@ -176,8 +170,6 @@ constexpr BikeSet kConverterSensorBikes = Bikes({1, 30});
 constexpr BikeSet kConverterCoolantBikes = Bikes({28, 46});
 constexpr int kOwnSensorsBike = 50;
 
-bool In(BikeSet set, int type) { return (set >> type) & 1; }
-
 }  // namespace
 
 std::optional<BikeTables> SelectBikeTables(int type) {
@@ -199,9 +191,9 @@ std::optional<BikeTables> SelectBikeTables(int type) {
   t.idlePosition = Pick(kIdlePositionCurves, type);
   t.idleAdvance = Pick(kIdleAdvance, type);
   t.idleSpeed = Pick(kIdleSpeedCurves, type);
-  if (In(kConverterSensorBikes, type)) {
+  if (InBikeSet(kConverterSensorBikes, type)) {
     t.coolantSensor = t.airSensor = kSensorOf1And30;
-  } else if (In(kConverterCoolantBikes, type)) {
+  } else if (InBikeSet(kConverterCoolantBikes, type)) {
     t.coolantSensor = kCoolantOf28And46;
     t.airSensor = kCommonSensor;
   } else if (type == kOwnSensorsBike) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <span>
 
@@ -17,6 +18,15 @@ constexpr int kBikeSeparatorIndex = 64;
 constexpr int kStartBikeType = 11;
 
 constexpr bool IsBikeType(int type) { return type >= 0 && type < kBikeTypeCount; }
+
+// A set of bike types as bits, for the tables that several bikes share.
+using BikeSet = std::uint64_t;
+constexpr BikeSet Bikes(std::initializer_list<int> types) {
+  BikeSet s = 0;
+  for (int t : types) s |= BikeSet{1} << t;
+  return s;
+}
+constexpr bool InBikeSet(BikeSet set, int type) { return IsBikeType(type) && ((set >> type) & 1); }
 
 // What a bike's pages offer beyond the common controls.
 enum BikeOption : std::uint8_t {

@@ -169,10 +169,7 @@ int CFileCommands::ReadIntoImage(const std::string& bytes) {
   m_fileVersion = result.version;
   if (result.version != 0) m_core.image = result.image;
   // The pages show what the image holds now, brought into its limits.
-  m_core.reloadGuard = true;
-  m_core.NormaliseAndLoad();
-  m_window.WriteAllPages();
-  m_core.reloadGuard = false;
+  m_core.ReloadWindow();
   return result.version;
 }
 
@@ -254,10 +251,7 @@ void CFileCommands::MenuSaveClick(bool exeDirFile) {
   CommitPendingEdit();
   m_window.ReadActivePage();
   m_core.StoreAll();
-  m_core.reloadGuard = true;
-  m_core.NormaliseAndLoad();
-  m_window.WriteAllPages();
-  m_core.reloadGuard = false;
+  m_core.ReloadWindow();
   m_core.RecordHistory();
   m_window.ShowHistoryState();
 

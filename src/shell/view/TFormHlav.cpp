@@ -10,11 +10,10 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -24,11 +23,13 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
 #include <type_traits>
 
+#include "files/view/FileCommands.h"
 #include "image/BikeDefaults.h"
 #include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
@@ -39,7 +40,6 @@
 #include "image/view/MapSheets.h"
 #include "image/view/PageControls.h"
 #include "image/view/ParameterPages.h"
-#include "files/view/FileCommands.h"
 #include "link/view/LiveView.h"
 #include "sheet/LivePoint.h"
 #include "sheet/view/TTab.h"
@@ -115,6 +115,8 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   m_files = new CFileCommands(*this, *m_core, m_paths);
   BuildMenus();
   BuildControls();
+  for (const char* name : {"MenuNew", "MenuNewActPage", "SpeedButtonNew"})
+    if (QObject* o = findChild<QObject*>(name)) m_newCommands.push_back(o);
   ShowUnitTexts();
   m_mapSheets = std::make_unique<CMapSheets>(*this, *m_core);
   m_mapSheets->Build(*m_pageControl1, m_scale);
@@ -461,9 +463,10 @@ void TFormHlav::Timer1Timer() {
 // New and the file commands wait while a run reads, checks or writes the image.
 void TFormHlav::ShowBusyState() {
   const bool busy = m_core->mode != LinkMode::Idle;
+  if (busy == m_busyShown) return;
+  m_busyShown = busy;
   m_files->SetBusy(busy);
-  for (const char* name : {"MenuNew", "MenuNewActPage", "SpeedButtonNew"})
-    if (QObject* o = findChild<QObject*>(name)) o->setProperty("enabled", !busy);
+  for (QObject* o : m_newCommands) o->setProperty("enabled", !busy);
 }
 
 void TFormHlav::MenuCom1Click(int itemIndex) { m_core->MenuCom1Click(itemIndex); }
@@ -715,10 +718,7 @@ void TFormHlav::MenuNewClick() {
 
 void TFormHlav::MenuNewActPageClick() {
   if (SelectedBikeIndex() >= kBikeSeparatorIndex) return;
-  // Maps 2-4 follow map 1 while coupled: they have no defaults of their own.
-  if (m_activePage == kPageInjection && ShownMap(kPageInjection) < kInjectionBSheet &&
-      m_core->params.Value(FieldId::kInjectionCoupling) == 1)
-    return;
+  if (CoupledPageRefused(m_core->image, {false, m_activePage, ShownMap(m_activePage)})) return;
   if (Confirm(m_core->textSlots[kSlotDefaultSettingPage]) != QMessageBox::Yes) return;
   if (m_core->NewConfiguration(true)) ShowHistoryState();
 }

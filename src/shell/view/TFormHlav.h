@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/AppCore.h"
 #include "core/AppView.h"
@@ -182,6 +183,9 @@ class TFormHlav : public QMainWindow, public IAppView {
   ReservedStateBytes m_reservedState{};
   bool m_monitorWindowVisible = false;  // "FormEM->Visible", for the monitor's first tick
   bool m_closed = false;
+  // New's menu items and button, which wait while a run goes; the state shown.
+  std::vector<QObject*> m_newCommands;
+  bool m_busyShown = false;
   bool m_monitorSetInUse = false;
   std::function<void(const std::string& path)> m_storeMonitorSet;
   QAction* m_couplingModes[3] = {};  // normal, coupled, all equal
