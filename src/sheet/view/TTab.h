@@ -75,6 +75,9 @@ class TTab : public QWidget, public ISheetControl {
   // Tools of the main window and, later, of the bar and popup menu.
   bool StepCommand(int a);
   bool InterpolateCommand();
+  // Commands 0 Copy, 1 Copy table, 2 Paste and 40 Copy graph, through the
+  // system clipboard. True when the command ran.
+  bool ClipboardCommand(int command);
 
   // Paints the whole view into the bitmap now (layout included).
   void RepaintBitmap();
