@@ -155,7 +155,16 @@ CUnitSim::CUnitSim(const UnitSimConfig& config)
       m_faults(config.faults),
       m_startMs(config.startMs),
       m_programmings(config.programmings),
-      m_testsLocked(config.testsLocked) {}
+      m_testsLocked(config.testsLocked),
+      m_steadyRpm(config.steadyRpm),
+      m_steadyThrottle10(config.steadyThrottle10) {}
+
+EngineState CUnitSim::Engine(SimMs nowMs) const {
+  EngineState e = EngineAt(std::max<SimMs>(nowMs - m_startMs, 0));
+  if (m_steadyRpm >= 0) e.rpm = m_steadyRpm;
+  if (m_steadyThrottle10 >= 0) e.throttle10 = m_steadyThrottle10;
+  return e;
+}
 
 bool CUnitSim::OpenFrameLog(const std::string& path) {
   m_ownLog.close();
@@ -373,7 +382,7 @@ std::uint16_t CUnitSim::SavingCountdown(SimMs nowMs) const {
 }
 
 void CUnitSim::Tune(SimMs nowMs) {
-  const EngineState e = EngineAt(std::max<SimMs>(nowMs - m_startMs, 0));
+  const EngineState e = Engine(nowMs);
   if (e.rpm < 1500 || e.throttle10 < 20 || nowMs - m_lastTuneMs < kTuneEveryMs) return;
   m_lastTuneMs = nowMs;
   // The cell under the operating point: the last throttle row and the last
@@ -396,7 +405,7 @@ void CUnitSim::Tune(SimMs nowMs) {
 
 Frame CUnitSim::LiveFrame(SimMs nowMs) const {
   const SimMs since = std::max<SimMs>(nowMs - m_startMs, 0);
-  const EngineState e = EngineAt(since);
+  const EngineState e = Engine(nowMs);
   const bool running = e.rpm > 0;
   Frame f{};
   f[0] = kReplyLive;

@@ -77,6 +77,10 @@ struct UnitSimConfig {
   SimMs startMs = 0;               // power-on time on the caller's clock
   std::uint16_t programmings = 0;  // reported in the live data
   bool testsLocked = false;        // live flag 4.3: the unit refuses output tests but Stop
+  // Hold the engine at one operating point instead of riding the cycle
+  // (tests that look for one map cell); negative: follow the ride.
+  int steadyRpm = -1;
+  int steadyThrottle10 = -1;
 };
 
 // One output test request as the unit received it: a set bit of status
@@ -206,6 +210,8 @@ class CUnitSim {
   std::array<std::uint8_t, 4> LastTestBytes() const;
   // Live flag 4.3. A locked unit refuses every test but Stop.
   void SetTestsLocked(bool locked) { m_testsLocked = locked; }
+  // The engine now: the ride, or the held operating point.
+  EngineState Engine(SimMs nowMs) const;
   bool TestsLocked() const { return m_testsLocked; }
 
  private:
@@ -237,6 +243,8 @@ class CUnitSim {
   int m_lastTuneDirection = 0;
   bool m_silent = false;
   bool m_testsLocked = false;
+  int m_steadyRpm = -1;
+  int m_steadyThrottle10 = -1;
   bool m_silentAfterFired = false;
 
   std::vector<std::uint8_t> m_partial;

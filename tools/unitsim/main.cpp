@@ -50,6 +50,7 @@ const char kUsage[] =
     "  --garbage-every N     send noise before every N-th reply\n"
     "  --garbage-bytes K     length of that noise (default 17)\n"
     "  --silent-after N      stop answering after N frames\n"
+    "  --steady RPM,THROTTLE  hold the engine at RPM and THROTTLE (x0.1 %)\n"
     "  --tests-locked        report the output tests locked (live flag 4.3);\n"
     "                        the unit then refuses every test but Stop\n"
     "  --log FILE            log every frame with its time\n"
@@ -83,6 +84,8 @@ struct Options {
   int subversion = 0;
   SimFaults faults;
   bool testsLocked = false;
+  int steadyRpm = -1;
+  int steadyThrottle10 = -1;
   std::optional<std::string> logPath;
   std::optional<std::string> linkPath;
   bool help = false;
@@ -138,6 +141,12 @@ Options ParseOptions(int argc, char** argv) {
       o.faults.garbageBytes = ParseNumber(name, value(), 1, 4096);
     } else if (name == "--silent-after") {
       o.faults.silentAfter = ParseNumber(name, value(), 0, 1000000000);
+    } else if (name == "--steady") {
+      const std::string_view v = value();
+      const auto comma = v.find(',');
+      if (comma == std::string_view::npos) throw OptionError{"--steady needs RPM,THROTTLE"};
+      o.steadyRpm = ParseNumber(name, v.substr(0, comma), 0, 30000);
+      o.steadyThrottle10 = ParseNumber(name, v.substr(comma + 1), 0, 1000);
     } else if (name == "--tests-locked") {
       o.testsLocked = true;
     } else if (name == "--log") {
@@ -251,6 +260,8 @@ int main(int argc, char** argv) {
   config.subversion = static_cast<std::uint8_t>(opt.subversion);
   config.faults = opt.faults;
   config.testsLocked = opt.testsLocked;
+  config.steadyRpm = opt.steadyRpm;
+  config.steadyThrottle10 = opt.steadyThrottle10;
   config.startMs = MonotonicMs();
   CUnitSim sim(config);
   if (opt.logPath && !sim.OpenFrameLog(*opt.logPath)) {

@@ -10,6 +10,8 @@
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
 #include "support/RuntimeDir.h"
+#include "support/SimProcess.h"
+#include "link/PosixSerialPort.h"
 
 namespace {
 
@@ -101,6 +103,45 @@ class LivePointViewTest : public QObject {
     servo.SelectSheet(kExhaustServoSheet);
     Receive(form, f);
     QCOMPARE(servo.LiveInputs().throttle, 20.5);
+  }
+
+  // The real serial code against the simulated unit held at one operating
+  // point: the advance map rings the cell nearest to it; once the unit is
+  // gone and "No connection" shows, every mark goes.
+  void simulatedUnitRingsItsCell() {
+    testsupport::SimProcess sim(VENTRIX_UNITSIM_EXE, {"--steady", "3050,205"});
+    QVERIFY(sim.Ok());
+    qputenv("VENTRIX_COM2", QByteArray::fromStdString(sim.Device()));
+    TFormHlav form(std::make_unique<CPosixSerialPort>());
+    qunsetenv("VENTRIX_COM2");
+    QVERIFY(form.Core().Port().IsOpen());
+    QTRY_COMPARE_WITH_TIMEOUT(int(form.Core().live.rpm), 3050, 5000);
+
+    CTabModel& advance = form.MapSheets().Control(SheetControlId::kAdvance)->Model();
+    advance.SelectSheet(0);
+    const CSheet& s = advance.Sheet(0);
+    QTRY_COMPARE_WITH_TIMEOUT(s.liveKind, 1, 3000);
+    auto nearest = [](const CAxe& axis, double value) {
+      int best = 0;
+      for (int k = 1; k < axis.count; ++k)
+        if (std::abs(axis.values[std::size_t(k)] * axis.scale - value) <
+            std::abs(axis.values[std::size_t(best)] * axis.scale - value))
+          best = k;
+      return best;
+    };
+    QCOMPARE(s.liveX, nearest(s.xAxis, 3050));
+    QCOMPARE(s.liveY, nearest(s.yAxis, 20.5));
+
+    sim.Stop();
+    QTRY_VERIFY_WITH_TIMEOUT(form.Core().NoConnectionShown(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(s.liveKind, 0, 1000);
+    for (std::size_t c = 0; c < kSheetControlCount; ++c) {
+      const CTabModel& m = form.MapSheets().Control(static_cast<SheetControlId>(c))->Model();
+      for (int i = 0; i < m.SheetCount(); ++i) {
+        QCOMPARE(m.Sheet(i).liveX, -2);
+        QCOMPARE(m.Sheet(i).liveY, -2);
+      }
+    }
   }
 };
 
