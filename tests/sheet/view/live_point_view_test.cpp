@@ -11,6 +11,7 @@
 #include "support/LiveFrames.h"
 #include "support/RuntimeDir.h"
 #include "support/SimProcess.h"
+#include "support/AdvanceSheet.h"
 #include "link/PosixSerialPort.h"
 
 namespace {
@@ -103,6 +104,36 @@ class LivePointViewTest : public QObject {
     servo.SelectSheet(kExhaustServoSheet);
     Receive(form, f);
     QCOMPARE(servo.LiveInputs().throttle, 20.5);
+  }
+
+  // Autoscroll follows the live cell by the smallest scroll that shows it.
+  void autoscrollScrollsTheLeast() {
+    TTab tab(kOptionButtonBar | kOptionTable | kOptionGraph2D | kOptionGraph3D);
+    tab.resize(1338, 934);
+    DefineAdvanceSheet(tab.Model(), 20);
+    int autoscroll = 1;
+    tab.Model().SetSharedAutoscroll(&autoscroll);
+    tab.RepaintBitmap();
+    const CSheet& s = *tab.Model().Active();
+    QCOMPARE(tab.Geometry().visibleColumns, 15);
+    SheetLiveInputs in;
+    in.status = 0;
+    in.throttle = 50;
+    in.throttleShare = 100;
+    auto runAt = [&](int rpm) {
+      in.engineSpeed = rpm;
+      tab.Model().LiveInputs() = in;
+      for (int i = 0; i < 4; ++i) tab.SheetTick();
+    };
+    runAt(14500);  // the last of 20 points: columns 5 to 19 show
+    QCOMPARE(s.liveX, 19);
+    QCOMPARE(s.xAxis.firstVisible, 5);
+    runAt(4000);  // point 6: already in view, nothing moves
+    QCOMPARE(s.liveX, 6);
+    QCOMPARE(s.xAxis.firstVisible, 5);
+    runAt(2500);  // point 3: just enough to bring it in
+    QCOMPARE(s.liveX, 3);
+    QCOMPARE(s.xAxis.firstVisible, 3);
   }
 
   // The real serial code against the simulated unit held at one operating
