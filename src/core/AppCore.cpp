@@ -20,6 +20,10 @@ int CAppCore::ComNumber() const { return (portIndex == kAutoPortIndex ? autoPort
 
 void CAppCore::Tick() {
   ++tickCount;
+  if (monitorOpenRequest) {
+    monitorOpenRequest = false;
+    m_view.OpenExternalMonitor();
+  }
   m_view.TickSheets();
   if (pendingCommit.Due(tickCount)) CommitRequest(pendingCommit.Control(), 0);
   ReadPort();

@@ -158,6 +158,9 @@ class CAppCore {
   CLiveValues live;
   // The external monitor's parameters, updated from every live frame.
   CParameterCatalogue monitorCatalogue;
+  // Open the external monitor on the next tick (the settings remember that
+  // it was open); cleared when the tick acts on it.
+  bool monitorOpenRequest = false;
 
   std::array<std::uint8_t, kPayloadSize> unitInfo{};
   // Texts derived from unitInfo, UTF-8.

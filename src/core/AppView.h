@@ -65,4 +65,7 @@ class IAppView {
   // A value or state of the monitor catalogue changed: the external monitor
   // repaints its elements. Nothing to do while there is no monitor window.
   virtual void MonitorValuesChanged() {}
+  // The external monitor opens (first showing: the automatic set, fitted
+  // to the screens, normal mode).
+  virtual void OpenExternalMonitor() {}
 };

@@ -126,6 +126,16 @@ TEST_F(CoreTest, AutomaticModeStaysThirtyTicksOnAPortThatOpens) {
   EXPECT_EQ(port.openAttempts, (std::vector<int>{2, 3, 4}));
 }
 
+// The settings' "monitor was open" request opens it once, on the next tick
+// and ahead of the sheets' share of that tick.
+TEST_F(CoreTest, MonitorOpenRequestOpensTheMonitorOnceOnTheNextTick) {
+  core.monitorOpenRequest = true;
+  core.Tick();
+  core.Tick();
+  EXPECT_EQ(view.monitorOpenedAtSheetTick, (std::vector<int>{0}));
+  EXPECT_FALSE(core.monitorOpenRequest);
+}
+
 TEST_F(CoreTest, FailedOpenOfFixedPortShowsOneMessage) {
   core.OpenPort();
   core.MenuCom1Click(4);  // COM5 does not exist

@@ -33,6 +33,7 @@ class RecordingView : public IAppView {
   int pagesWritten = 0;
   int sheetsReloaded = 0;
   int sheetTicks = 0;
+  std::vector<int> monitorOpenedAtSheetTick;
 
   void SetMessageText(const std::string& t) override { messageText = t; }
   void SetMessageColour(TColor c) override { messageColour = c; }
@@ -64,4 +65,5 @@ class RecordingView : public IAppView {
   void LoadMapSheets() override {}
   void StoreMapSheets() override {}
   void TickSheets() override { ++sheetTicks; }
+  void OpenExternalMonitor() override { monitorOpenedAtSheetTick.push_back(sheetTicks); }
 };
