@@ -1,0 +1,131 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Colours.h"
+#include "shell/Lang.h"
+
+class CParameterCatalogue;
+struct CID;
+
+// The external monitor window's rules that need no window: its layout, the
+// resize rule that keeps a set's aspect, the caption that follows the
+// connection, the context menu's entries and the indicator colours.
+
+constexpr int kMonitorBarHeight = 16;
+constexpr int kMonitorMinWidth = 200;
+constexpr int kMonitorMinHeight = 35;
+constexpr int kMonitorMaxWidth = 1280;
+constexpr int kMonitorMaxHeight = 1024;
+constexpr double kMonitorMinScale = 0.1;
+
+struct MonitorRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const MonitorRect&, const MonitorRect&) = default;
+};
+
+// Where the element container, the bar and the bar's three buttons go on a
+// surface of w x h pixels.
+struct MonitorLayout {
+  MonitorRect place;
+  MonitorRect bar;
+  MonitorRect pin;
+  MonitorRect edit;
+  MonitorRect status;
+};
+MonitorLayout ComputeMonitorLayout(int w, int h);
+
+// Normal mode: layout units to pixels, never below 0.1.
+double MonitorScale(int placeWidth, int origWidth);
+
+// A window size in pixels.
+struct MonitorSize {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const MonitorSize&, const MonitorSize&) = default;
+};
+
+// One resize request against the window's state. editState: 0 normal, 1
+// edit, 3 while the program itself sizes the window to enter edit mode.
+struct MonitorResize {
+  MonitorSize requested;  // window
+  MonitorSize current;    // window
+  MonitorSize place;      // current size of the element container
+  MonitorSize last;       // window size at the last tick with the mouse button up
+  int editState = 0;
+  int origWidth = 0;
+  int origHeight = 0;
+  int maxWidth = kMonitorMaxWidth;
+  int maxHeight = kMonitorMaxHeight;
+  // The user drags the top or bottom edge: the height leads.
+  bool heightLeads = false;
+  // Edit mode: the elements' largest right and bottom edges.
+  int contentRight = 0;
+  int contentBottom = 0;
+};
+// The window size to take, or nothing when the request is refused (the
+// window keeps its size).
+std::optional<MonitorSize> ApplyMonitorResize(const MonitorResize& r);
+
+// The caption follows the main window's no-connection label; it is written
+// only when its state or the language changed.
+class CMonitorCaption {
+ public:
+  // The caption to set now, or nothing when it stands.
+  std::optional<std::string_view> Next(bool noConnectionShown, int language);
+  int State() const { return m_state; }
+
+ private:
+  int m_state = -1;  // -1 unknown, 0 no connection, 1 connected
+  int m_language = -1;
+};
+
+// Context-menu commands of the monitor window.
+enum class MonitorCommand {
+  kSeparator,
+  kStoreSource,
+  kTogglePin,
+  kToggleEdit,
+  kLoadSet,
+  kStoreSet,
+  kInsertText,
+  kAddImage,
+  kAddWatch,
+  kDelete,
+  kBackwards,
+  kProperties,
+};
+
+struct MonitorMenuItem {
+  MonitorCommand command = MonitorCommand::kSeparator;
+  std::string_view text;  // English key of dictionary group 2 (the source export's own text as it is)
+};
+
+struct MonitorMenuState {
+  bool serviceMode = false;
+  bool pinChecked = false;
+  bool editChecked = false;
+  bool editMode = false;
+  bool hasFocused = false;
+  int focusedKind = -1;  // element kind of the focused element
+};
+// The entries in their order, rebuilt at every right press.
+std::vector<MonitorMenuItem> MonitorMenu(const MonitorMenuState& state);
+
+// The indicator dialog's colours, with their names (German and French use
+// the English ones).
+struct IndicatorColour {
+  TColor colour;
+  CLngStr name;
+};
+extern const std::array<IndicatorColour, 15> kIndicatorColours;
+
+// "/Group/Name" from the top group down, then " unit" when the parameter has one.
+std::string ParameterPath(const CParameterCatalogue& catalogue, const CID& row, int language = CurrentLanguage());
