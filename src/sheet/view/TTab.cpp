@@ -263,11 +263,15 @@ void TTab::Relayout() {
 void TTab::Flush() {
   const SheetEntry reveal = m_model.TakeRevealRequest();
   if (reveal.x != -2 || reveal.y != -2) Reveal(reveal);
-  if (m_model.RedrawRequest() != 0 && !m_painting) {
+  // A control on a page that is not shown keeps its request until it shows:
+  // live data would otherwise repaint all fifteen map controls every tick.
+  if (m_model.RedrawRequest() != 0 && !m_painting && isVisible()) {
     RepaintBitmap();
     update();
   }
 }
+
+void TTab::showEvent(QShowEvent*) { Flush(); }
 
 void TTab::RepaintBitmap() {
   if (m_painting) return;

@@ -28,6 +28,7 @@ struct Rig {
     s.liveY = 6;
     s.liveKind = 1;
     tab.ViewCommand(kView3D);
+    tab.show();  // a hidden control leaves its repaints until it shows
     tab.RepaintBitmap();
     changes = 0;
   }

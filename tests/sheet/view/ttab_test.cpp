@@ -44,6 +44,7 @@ struct Rig {
     tab.resize(1338, 934);
     tab.Model().SetOnSheetChanged([this](CTabModel&) { ++changes; });
     DefineAdvanceSheet(tab.Model(), xCount, yCount);
+    tab.show();  // a hidden control leaves its repaints until it shows
     tab.RepaintBitmap();
     changes = 0;
   }
