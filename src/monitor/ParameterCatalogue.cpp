@@ -224,15 +224,13 @@ bool CParameterCatalogue::SetConnected(bool connected) {
 }
 
 std::string CParameterCatalogue::ValueText(const CID& row) const {
-  switch (row.shown) {
-    case kYesNo:
-      return std::string(LookupText(1, row.value != 0 ? "YES" : "NO"));
-    case kRunning:
-      return std::string(LookupText(2, row.value != 0 ? "is running" : "no signal"));
-    case kNumber:
-      break;
-  }
+  if (row.shown != kNumber) return std::string(StateText(row.shown, row.value != 0));
   return m_hasData ? FormatValue(row.value, row.width, row.decimals) : ValuePlaceholder(row.width, row.decimals);
+}
+
+std::string_view StateText(DisplayKind shown, bool on, int language) {
+  if (shown == kRunning) return LookupText(2, on ? "is running" : "no signal", language);
+  return LookupText(1, on ? "YES" : "NO", language);
 }
 
 std::string ValuePlaceholder(int width, int decimals) {

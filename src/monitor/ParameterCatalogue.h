@@ -105,6 +105,8 @@ class CParameterCatalogue {
   bool m_hasData = false;
 };
 
+// The word a YES/NO or running/no-signal parameter shows for `on`.
+std::string_view StateText(DisplayKind shown, bool on, int language = CurrentLanguage());
 // "x" characters of `width`, with the point and zeros where `decimals`
 // place them: "xxx.x" for width 5 and 1 decimal, "xxx00" for width 5 and -2.
 std::string ValuePlaceholder(int width, int decimals);
