@@ -335,8 +335,11 @@ bool CTabModel::Interpolate() {
 
 bool CTabModel::UseOnlySectionShown() const {
   const CSheet* s = Active();
-  if (!s) return false;
-  const int ox = s->xAxis.collapseOption, oy = s->yAxis.collapseOption;
+  return s && UseOnlySectionOf(*s);
+}
+
+bool CTabModel::UseOnlySectionOf(const CSheet& s) {
+  const int ox = s.xAxis.collapseOption, oy = s.yAxis.collapseOption;
   return (ox == 1 || oy == 1) && ox != 2 && oy != 2;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -126,7 +127,12 @@ class CTabModel {
     if (m_onError) m_onError(text, caption);
   }
   // The window's autoscroll flag, shared by all its controls; null: off.
-  void SetSharedAutoscroll(const int* flag) { m_autoscroll = flag; }
+  void SetSharedAutoscroll(int* flag) { m_autoscroll = flag; }
+  bool Autoscroll() const { return m_autoscroll && *m_autoscroll; }
+  // The popup's autoscroll items switch it for every control of the window.
+  void SetAutoscroll(bool on) {
+    if (m_autoscroll) *m_autoscroll = on ? 1 : 0;
+  }
   // Pixel width of a text at the tab font; without one a rough estimate is used.
   void SetTextMeasure(std::function<int(std::string_view)> f) { m_measure = std::move(f); }
   // Also takes the marker values, as a control does when it is created.
@@ -138,7 +144,8 @@ class CTabModel {
   // Position reference of the position buttons: 0 beginning, 1 centre, 2 end.
   int PositionReference() const { return m_positionReference; }
   void SetPositionReference(int reference) {
-    m_positionReference = reference;
+    m_positionReference = std::clamp(reference, 0, 2);
+    for (int k = 0; k < 3; ++k) m_buttons[kCommandPositionBeginning + k].state = m_positionReference == k ? 1 : 0;
     RequestRedraw(kRedraw);
   }
 
@@ -210,6 +217,8 @@ class CTabModel {
 
   // "Use only" / "Use ... and ...".
   bool UseOnlySectionShown() const;
+  // Some axis the user may switch off, none that a labelled paste always collapses.
+  static bool UseOnlySectionOf(const CSheet& sheet);
   bool CanUseOnlyX() const;
   bool CanUseOnlyY() const;
   bool CanUseBoth() const;
@@ -265,7 +274,7 @@ class CTabModel {
   std::function<void(std::string_view, std::string_view)> m_onError;
   std::function<int(std::string_view)> m_measure;
   SheetOwnerFields* m_owner = nullptr;
-  const int* m_autoscroll = nullptr;
+  int* m_autoscroll = nullptr;
   // Temperatures of the last evaluation: the 2D graph draws lines at them.
   std::int32_t m_liveCoolant = 0;
   std::int32_t m_liveAir = 0;

@@ -21,10 +21,7 @@ using namespace table;
 
 namespace {
 
-// Bar top b: the sheet tabs share the first row with the button bar.
-constexpr int kBarTop = 5;
 constexpr double kControlFontPt = 8;
-constexpr double kTabFontPt = 9;
 constexpr int kCountFontPt = 10;
 
 QColor C(TColor c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
@@ -90,7 +87,7 @@ TTab::TTab(std::uint32_t options, QWidget* parent) : QWidget(parent), m_model(op
   f.setPointSizeF(kControlFontPt);
   setFont(f);
   m_ppi = logicalDpiX();
-  const QFont tabFont = Sized(font(), kTabFontPt, false);
+  const QFont tabFont = Sized(font(), frame::kTabFontPt, false);
   m_model.SetTextMeasure([tabFont](std::string_view text) {
     return QFontMetrics(tabFont).horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
   });
@@ -213,7 +210,7 @@ void TTab::Relayout() {
   m_sideGraph = QRect();
   m_hBar.visible = m_vBar.visible = false;
   if (!s) return;
-  const int top = TopMargin(m_model.SheetCount(), m_model.Options(), kBarTop);
+  const int top = TopMargin(m_model.SheetCount(), m_model.Options(), LayoutBar());
   const TableBudget budget = m_model.Budget();
   m_geo = ComputeTableGeometry(width(), height(), top, m_ppi, *s, budget);
   if (!s->xAxis.collapsed)
@@ -223,6 +220,7 @@ void TTab::Relayout() {
   // The 3D presets exist only in the 3D view, at the top left of its graph area.
   const QRect graph = GraphArea();
   m_model.Buttons().PlacePresets(m_model.ShownView() == kView3D && !graph.isEmpty(), graph.left(), graph.top());
+  PlaceFrame();
   if (!m_hasTable) return;
 
   const int right = ColumnX(m_geo.visibleColumns), bottom = RowY(m_geo.visibleRows);
@@ -296,6 +294,7 @@ void TTab::RepaintBitmap() {
         p.restore();
       }
     }
+    PaintFrame(p);
   }
   ++m_repaints;
   m_painting = false;
@@ -1006,13 +1005,18 @@ bool TTab::KeyDown(int key, Qt::KeyboardModifiers modifiers, const QString& text
 
   // Keys common to every view.
   if (!m_edit.active && (ch == '+' || ch == '-')) {
-    StepCommand(ch == '+' ? 1 : -1);
+    RunCommand(ch == '+' ? kCommandStepUp : kCommandStepDown);
     return true;
   }
-  // Copy and paste: the clipboard formats are their own piece of work; the
-  // keys are taken here so they never start an edit.
-  if ((ctrl && (key == Qt::Key_C || key == Qt::Key_Insert || key == Qt::Key_V)) || (shift && key == Qt::Key_Insert))
+  // Taken even when nothing is copied or pasted, so they never start an edit.
+  if (ctrl && (key == Qt::Key_C || key == Qt::Key_Insert)) {
+    RunCommand(kCommandCopy);
     return true;
+  }
+  if ((ctrl && key == Qt::Key_V) || (shift && key == Qt::Key_Insert)) {
+    RunCommand(kCommandPaste);
+    return true;
+  }
   if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
     if (m_model.SheetCount() < 2) return false;
     EndInteractions();
@@ -1266,8 +1270,15 @@ void TTab::mousePressEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   const QPoint pt = e->position().toPoint();
   m_mouse = pt;
-  if (RouteToGraph(*e, &CGraphView::MousePress)) return;
-  if (!s || !m_hasTable) return;
+  if (FramePress(*e)) return;
+  if (RouteToGraph(*e, &CGraphView::MousePress)) {
+    if (e->button() == Qt::RightButton) OpenPopup(pt, false);
+    return;
+  }
+  if (!s || !m_hasTable) {
+    if (s && e->button() == Qt::RightButton) OpenPopup(pt, false);
+    return;
+  }
   const bool shift = e->modifiers() & Qt::ShiftModifier, ctrl = e->modifiers() & Qt::ControlModifier;
 
   if (e->button() == Qt::RightButton) {
@@ -1293,9 +1304,9 @@ void TTab::mousePressEvent(QMouseEvent* e) {
         }
         break;
     }
-    // The popup menu of the control frame opens here once it exists.
     m_model.RequestRedraw(kRedraw);
     Flush();
+    OpenPopup(pt, false);
     return;
   }
   if (e->button() != Qt::LeftButton) return;
@@ -1371,7 +1382,8 @@ void TTab::mousePressEvent(QMouseEvent* e) {
 void TTab::mouseDoubleClickEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   const QPoint pt = e->position().toPoint();
-  // The second press of a quick double click is still a press to a graph.
+  // The second press of a quick double click is still a press to the frame and to a graph.
+  if (FramePress(*e)) return;
   if (RouteToGraph(*e, &CGraphView::MousePress)) return;
   if (!s || !m_hasTable || e->button() != Qt::LeftButton) return;
   m_mouseDown = true;
@@ -1396,6 +1408,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   const QPoint pt = e->position().toPoint();
   m_mouse = pt;
+  if (FrameMove(pt, e->buttons())) return;
   if (RouteToGraph(*e, &CGraphView::MouseMove)) return;
   if (!s || !m_hasTable) return;
   const bool buttonHeld = e->buttons() & Qt::LeftButton;
@@ -1440,6 +1453,7 @@ void TTab::mouseMoveEvent(QMouseEvent* e) {
 void TTab::mouseReleaseEvent(QMouseEvent* e) {
   CSheet* s = m_model.Active();
   m_mouse = e->position().toPoint();
+  if (FrameRelease(*e)) return;
   if (RouteToGraph(*e, &CGraphView::MouseRelease)) return;
   if (e->button() != Qt::LeftButton) return;
   m_mouseDown = false;
@@ -1549,6 +1563,7 @@ void TTab::SheetTick() {
     m_language = language;
     m_model.RequestRedraw(kRedraw | kRelayout);
   }
+  FrameTick(now);
   m_model.Tick();
   Flush();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QImage>
+#include <QMenu>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 #include <array>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "sheet/SheetControls.h"
+#include "sheet/SheetFrame.h"
 #include "sheet/view/GraphView.h"
 #include "sheet/TabModel.h"
 #include "sheet/TableGeometry.h"
@@ -78,6 +81,14 @@ class TTab : public QWidget, public ISheetControl {
   // Commands 0 Copy, 1 Copy table, 2 Paste and 40 Copy graph, through the
   // system clipboard. True when the command ran.
   bool ClipboardCommand(int command);
+  // Every command by number (SheetCommand, frame::FrameCommand): bar
+  // buttons, popup items and keys all come through here. True when it ran.
+  bool RunCommand(int command);
+
+  // The frame: bar layout, title line and the popup last opened (null when none).
+  const frame::BarLayout& Bar() const { return m_bar; }
+  const frame::TitleLine& TitleLineLayout() const { return m_title; }
+  QMenu* Popup() const { return m_popup; }
 
   // Paints the whole view into the bitmap now (layout included).
   void RepaintBitmap();
@@ -198,6 +209,20 @@ class TTab : public QWidget, public ISheetControl {
   void SpinnerPress(int half);
   bool RouteToGraph(QMouseEvent& e, bool (CGraphView::*handler)(QMouseEvent&, const QRect&));
 
+  // The frame (TTabFrame.cpp): tabs, title line, bar, popup and hints.
+  int LayoutBar();
+  void PlaceFrame();
+  void PaintFrame(QPainter& p);
+  void PaintTabs(QPainter& p);
+  void PaintTitleLine(QPainter& p);
+  void PaintBarButton(QPainter& p, int index);
+  bool FramePress(QMouseEvent& e);
+  bool FrameMove(QPoint pt, Qt::MouseButtons buttons);
+  bool FrameRelease(QMouseEvent& e);
+  void FrameTick(std::uint32_t tick);
+  void OpenPopup(QPoint pt, bool onTab);
+  frame::ClipboardOffer ClipboardOffer() const;
+
   CTabModel m_model;
   std::unique_ptr<CGraphView> m_graph2d;
   std::unique_ptr<CGraphView> m_graph3d;
@@ -223,4 +248,11 @@ class TTab : public QWidget, public ISheetControl {
   int m_autoScrollTicks = 0;
   std::vector<std::int32_t> m_preview;  // interpolated values while the handle is hovered
   int m_previewPart = 0;
+
+  frame::BarLayout m_bar;
+  frame::TitleLine m_title;
+  int m_hoverTab = -1;
+  bool m_frameHint = false;  // the tooltip shows a bar button's hint
+  QPointer<QMenu> m_popup;
+  QPoint m_popupAt;  // where the popup was opened (insert positions)
 };
