@@ -75,13 +75,13 @@ enum : int {
 // dial and three bars.
 constexpr Row kSet1Rows[] = {
     Picture(4, 4, 132, 36),
-    Label(kSpeed, kNoUnits, 144, 4, 96, 14),
+    Label(kSpeed, kNoUnits, 144, 4, 70, 14),
     Value(kSpeed, 144, 20, 56, 22),
     Text("[km/h]", 202, 24, 40, 14),
-    Label(kGear, kNoUnits, 250, 4, 44, 14),
+    Label(kGear, kNoUnits, 242, 4, 66, 14),
     Value(kGear, 250, 20, 36, 22),
-    Label(kConnection, kNoUnits, 300, 4, 90, 14),
-    Value(kConnection, 300, 20, 86, 22),
+    Label(kConnection, kNoUnits, 312, 4, 88, 14),
+    Value(kConnection, 312, 20, 86, 22),
     Label(kRpm, kUnits, 4, 46, 132, 14),
     Indicator(kRpm, kDial, kRed, 4, 62, 132, 118),
     Label(kTw, kUnits, 144, 50, 80, 14),

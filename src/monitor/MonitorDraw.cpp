@@ -194,9 +194,16 @@ void CMyObj::PaintSelectionFrame() {
 
 void CMyObj::PaintText(std::string_view text, TColor colour) {
   const double k = scale;
-  const int size = Round(FittedFontSize(*canvas, text, Height) * k);
+  int size = Round(FittedFontSize(*canvas, text, Height) * k);
   if (size <= 0) return;
-  const MonTextSize box = canvas->Measure(text, size);
+  MonTextSize box = canvas->Measure(text, size);
+  // A text wider than its element (a longer language) shrinks rather than
+  // running over its neighbours.
+  const int room = Round(Width * k) - 2;
+  if (box.width > room && room > 0) {
+    size = std::max(1, size * room / box.width);
+    box = canvas->Measure(text, size);
+  }
   const double tw = box.width, th = box.height;
   int x = AlignV == 0  ? Round((Width * k - tw) * 0.5 + Left * k)
           : AlignV < 0 ? Round(Left * k + 3)

@@ -1,0 +1,267 @@
+// The external monitor window: modes, the resize rule, pointer and key
+// routing, the commands and the caption, on the offscreen platform.
+
+#include "monitor/view/TFormEM.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "monitor/BuiltinSets.h"
+#include "monitor/MonitorRecords.h"
+#include "monitor/ParameterCatalogue.h"
+#include "shell/Lang.h"
+
+namespace {
+
+void Send(QWidget& w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons,
+          Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  QMouseEvent e(type, QPointF(pos), QPointF(w.mapToGlobal(pos)), button, buttons, mods);
+  QApplication::sendEvent(&w, &e);
+}
+void Move(QWidget& w, QPoint p, Qt::MouseButtons buttons = Qt::NoButton) {
+  Send(w, QEvent::MouseMove, p, Qt::NoButton, buttons);
+}
+void Press(QWidget& w, QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  Move(w, p);
+  Send(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton, mods);
+}
+void Release(QWidget& w, QPoint p) { Send(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton); }
+void Drag(QWidget& w, QPoint from, QPoint to, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  Press(w, from, mods);
+  Move(w, (from + to) / 2, Qt::LeftButton);
+  Move(w, to, Qt::LeftButton);
+  Release(w, to);
+}
+
+// A window holding a set laid out at 400 x 200 with two labels and a value.
+struct Rig {
+  CParameterCatalogue catalogue;
+  TFormEM form{catalogue};
+  std::vector<QString> errors;
+  Rig() {
+    form.SetErrorSink([this](const QString& text) { errors.push_back(text); });
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    MonitorSet set;
+    set.left = 50;
+    set.top = 50;
+    set.width = 400;
+    set.height = 216;
+    set.origWidth = 400;
+    set.origHeight = 200;
+    CemRecord label;
+    label.kind = kCemLabel;
+    label.number = 1;
+    label.Left = 10;
+    label.Top = 10;
+    label.Width = 60;
+    label.Height = 20;
+    label.id = kCidRpm;
+    label.rszable = label.nprable = 1;
+    label.minw = label.minh = 4;
+    label.maxw = label.maxh = 1000;
+    label.focusable = 1;
+    CemRecord value = label;
+    value.kind = kCemValue;
+    value.number = 0;
+    value.Left = 100;
+    CemRecord second = label;
+    second.Top = 120;
+    set.records = {label, value, second};
+    form.ApplySet(set);
+  }
+  TMonImg& S() { return form.Surface(); }
+  CMyGroup& Place() { return S().Place; }
+  CMyComponent& Item(int i) { return *Place().Item(i); }
+  QPoint Centre(int i) { return QPoint(Item(i).Left + Item(i).Width / 2, Item(i).Top + Item(i).Height / 2); }
+  void EnterEdit() {
+    form.SetEditMode(true);
+    QCoreApplication::processEvents();
+  }
+};
+
+}  // namespace
+
+class TFormEMTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() { SetCurrentLanguage(kEnglish); }
+
+  void editModeShowsTheLayoutSizeAtScaleOne() {
+    Rig rig;
+    rig.form.resize(600, 316);  // normal mode: scaled up
+    QTRY_COMPARE(rig.Item(0).scale, 1.5f);
+    rig.EnterEdit();
+    QTRY_COMPARE(rig.form.size(), QSize(400, 216));
+    QCOMPARE(rig.Item(0).scale, 1.0f);
+    QCOMPARE(rig.Place().edit, 1);
+    QCOMPARE(rig.S().editButton->checked, 1);
+    rig.form.SetEditMode(false);
+    QCOMPARE(rig.form.size(), QSize(400, 216));  // leaving keeps the size
+    QCOMPARE(rig.Item(0).scale, 1.0f);
+    QCOMPARE(rig.S().statusButton->s->Get(), std::string_view("Read only"));
+  }
+
+  // Normal mode keeps the set's aspect: the width leads unless only the
+  // height changed, and the drawing area keeps its minimum.
+  void resizeKeepsTheAspect() {
+    Rig rig;
+    rig.form.resize(600, 216);
+    QTRY_COMPARE(rig.form.size(), QSize(600, 316));
+    QTRY_COMPARE(rig.Place().Height, 300);
+    rig.form.resize(600, 216 + 250);  // only the height: it leads
+    QTRY_COMPARE(rig.form.size(), QSize(900, 466));
+    rig.form.resize(100, 466);
+    QTRY_COMPARE(rig.form.size(), QSize(200, 116));
+    QVERIFY(rig.Item(0).scale >= 0.1f);
+  }
+
+  void clickDragHandleAndBand() {
+    Rig rig;
+    rig.EnterEdit();
+    TMonImg& s = rig.S();
+    CMyComponent& label = rig.Item(0);
+    CMyComponent& second = rig.Item(2);
+    // A click selects and focuses; a drag moves.
+    Drag(s, rig.Centre(0), rig.Centre(0) + QPoint(20, 30));
+    QCOMPARE(rig.Place().focused, &label);
+    QCOMPARE(label.Left, 30);
+    QCOMPARE(label.Top, 40);
+    // The bottom-right handle resizes the one selected element.
+    const QPoint corner(label.Left + label.Width, label.Top + label.Height);
+    Move(s, corner);
+    QCOMPARE(label.handle, int(kHandleBottomRight));
+    Drag(s, corner, corner + QPoint(10, 10));
+    QVERIFY(label.Width > 60);
+    // A band over empty space selects what it touches.
+    Drag(s, QPoint(5, 110), QPoint(200, 190));
+    QCOMPARE(second.selected, 1);
+    QCOMPARE(label.selected, 0);
+    QCOMPARE(rig.Place().band, 0);
+  }
+
+  // Normal mode: the elements take no pointer input.
+  void normalModeIgnoresTheElements() {
+    Rig rig;
+    Drag(rig.S(), rig.Centre(0), rig.Centre(0) + QPoint(20, 30));
+    QCOMPARE(rig.Item(0).Left, 10);
+    QVERIFY(rig.Place().focused == nullptr);
+  }
+
+  void deleteAndBackwards() {
+    Rig rig;
+    rig.EnterEdit();
+    CMyComponent* value = &rig.Item(1);
+    Press(rig.S(), rig.Centre(1));
+    Release(rig.S(), rig.Centre(1));
+    rig.form.SendBackwards();
+    QCOMPARE(&rig.Item(0), value);
+    QCOMPARE(value->selected, 0);
+    QCOMPARE(rig.Place().nsel, 0);
+
+    QTest::keyClick(&rig.form, Qt::Key_Delete);  // nothing selected: nothing goes
+    QCOMPARE(rig.Place().Count(), 3);
+    Drag(rig.S(), QPoint(1, 1), QPoint(399, 199));
+    QCOMPARE(rig.Place().nsel, 3);
+    QTest::keyClick(&rig.form, Qt::Key_Delete);
+    QCOMPARE(rig.Place().Count(), 0);
+  }
+
+  void contextMenuFollowsTheMode() {
+    Rig rig;
+    auto texts = [&] {
+      QStringList out;
+      for (QAction* a : rig.form.PopupMenu1().actions()) out << (a->isSeparator() ? "-" : a->text());
+      return out;
+    };
+    Send(rig.S(), QEvent::MouseButtonPress, QPoint(50, 50), Qt::RightButton, Qt::RightButton);
+    rig.form.PopupMenu1().hide();
+    QCOMPARE(texts(), QStringList({"Always on the top", "Enter edit mode"}));
+    rig.form.PopupMenu1().actions()[1]->trigger();  // the timer then switches
+    QCOMPARE(rig.form.EditState(), 0);
+    rig.form.OnTimer();
+    QCOMPARE(rig.form.EditState(), 1);
+    const QPoint onLabel = rig.Centre(0);
+    Send(rig.S(), QEvent::MouseButtonPress, onLabel, Qt::RightButton, Qt::RightButton);
+    rig.form.PopupMenu1().hide();
+    QCOMPARE(texts(),
+             QStringList({"Always on the top", "End edit mode", "-", "Load monitor set", "Store monitor set", "-",
+                          "Insert text", "Add image", "Add watch", "-", "Delete", "Backwards", "Properties"}));
+    QCOMPARE(rig.S().menux, onLabel.x());
+  }
+
+  void captionFollowsTheConnectionWithinOneTick() {
+    Rig rig;
+    bool noConnection = true;
+    rig.form.SetNoConnectionSource([&] { return noConnection; });
+    rig.form.OnTimer();
+    QCOMPARE(rig.form.windowTitle(), QString("External monitor   (!!! No connection with PC !!!)"));
+    noConnection = false;
+    rig.form.OnTimer();
+    QCOMPARE(rig.form.windowTitle(), QString("External monitor   (Connected)"));
+    SetCurrentLanguage(kCzech);
+    rig.form.OnTimer();
+    QCOMPARE(rig.form.windowTitle(), QString::fromUtf8("Externí monitor   (Spojeno)"));
+  }
+
+  void setsStoreLoadAndReportErrors() {
+    Rig rig;
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/a.cem").toStdString();
+    QCOMPARE(rig.form.StoreMonitorSet(path), 0);
+    const MonitorSet stored = rig.form.CurrentSet();
+    rig.form.LoadBuiltinSet(kSet1);
+    QCOMPARE(rig.form.EditState(), 0);
+    QVERIFY(rig.Place().Count() > 0);
+    QCOMPARE(rig.form.LoadMonitorSet(path), 0);
+    QCOMPARE(rig.form.CurrentSet().records, stored.records);
+    QCOMPARE(rig.Place().origWidth, 400);
+
+    // "Empty" puts the window into edit mode.
+    rig.form.LoadBuiltinSet(kSetEmpty);
+    QCOMPARE(rig.form.EditState(), 1);
+    QCOMPARE(rig.Place().Count(), 0);
+
+    // A file of another format changes nothing and is reported.
+    const QString bad = dir.path() + "/bad.cem";
+    QFile f(bad);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("\x02\x10\0\0", 4) + QByteArray(40, '\0'));
+    f.close();
+    rig.form.SetChooser([&](bool, const QString&, const QString&) { return bad; });
+    rig.form.LoadMonitorSetDialog();
+    QCOMPARE(rig.errors, std::vector<QString>{"Invalid format or version of file..."});
+    QCOMPARE(rig.form.EditState(), 1);
+    // A store that cannot be written says so.
+    rig.form.SetChooser([&](bool, const QString&, const QString&) { return dir.path() + "/no/such/dir/x.cem"; });
+    rig.form.StoreMonitorSetDialog();
+    QCOMPARE(rig.errors.back(), QString("Open file error..."));
+  }
+
+  // A picture larger than the room right of and below the menu point moves
+  // left and up; what still does not fit is cut.
+  void addedImageIsKeptInside() {
+    Rig rig;
+    rig.EnterEdit();
+    QTemporaryDir dir;
+    QImage big(300, 150, QImage::Format_RGB32);
+    big.fill(Qt::blue);
+    QVERIFY(big.save(dir.path() + "/big.bmp"));
+    rig.S().menux = 350;
+    rig.S().menuy = 120;
+    QVERIFY(rig.form.AddImageFile(dir.path() + "/big.bmp"));
+    CMyComponent& image = rig.Item(rig.Place().Count() - 1);
+    QCOMPARE(image.Left, 100);
+    QCOMPARE(image.Top, 50);
+    QCOMPARE(rig.Place().focused, &image);
+    QVERIFY(!rig.form.AddImageFile(dir.path() + "/big.gif"));
+  }
+};
+
+QTEST_MAIN(TFormEMTest)
+#include "tformem_test.moc"
