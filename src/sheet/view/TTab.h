@@ -216,6 +216,7 @@ class TTab : public QWidget, public ISheetControl {
   void PaintTabs(QPainter& p);
   void PaintTitleLine(QPainter& p);
   void PaintBarButton(QPainter& p, int index);
+  void PaintStepTarget(QPainter& p);
   bool FramePress(QMouseEvent& e);
   bool FrameMove(QPoint pt, Qt::MouseButtons buttons);
   bool FrameRelease(QMouseEvent& e);

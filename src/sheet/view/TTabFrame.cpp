@@ -144,7 +144,35 @@ void TTab::PaintFrame(QPainter& p) {
   PaintTitleLine(p);
   for (int i = 0; i < kButtonCount; ++i)
     if (m_model.Buttons()[i].visible && !IsPreset(i)) PaintBarButton(p, i);
+  PaintStepTarget(p);
   p.restore();
+}
+
+// What "+" and "-" act on: a black frame for an editable selection, a ring
+// in the live point's colour for the live cell.
+void TTab::PaintStepTarget(QPainter& p) {
+  const CSheet* s = m_model.Active();
+  const CSheetButtons& buttons = m_model.Buttons();
+  if (!s || !s->enabled || !buttons[kCommandStepUp].visible || !buttons[kCommandStepDown].visible) return;
+  const QRect r = ToRect(buttons[kCommandStepUp].rect).united(ToRect(buttons[kCommandStepDown].rect));
+  if (HasSelection(*s) && SelectionEditable(*s)) {
+    p.setPen(QPen(Qt::black, 3, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    const QRect frame = r.adjusted(-3, -3, 3, 3);
+    p.drawRect(frame);
+    p.fillRect(QRect(frame.right() - 2, frame.bottom() - 2, 5, 5), Qt::white);
+    return;
+  }
+  if (!(s->flags & kSheetLivePoint) || s->liveKind == 0 || s->liveX < 0 || s->liveY < 0) return;
+  const QColor colour = s->liveKind == 1   ? ToQColor(table::kLiveActive, palette())
+                        : s->liveKind == 2 ? ToQColor(table::kLivePartial, palette())
+                                           : QColor(Qt::black);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setPen(QPen(colour, 3));
+  p.setBrush(Qt::NoBrush);
+  const int d = std::max(r.width(), r.height()) + 4;
+  p.drawEllipse(QRect(r.center().x() - d / 2, r.center().y() - d / 2, d, d));
+  p.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void TTab::PaintTabs(QPainter& p) {
