@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <set>
 #include <system_error>
 
 namespace {
@@ -85,52 +86,115 @@ bool SyncFolder(const std::string& folder, int& error) {
 
 std::atomic<unsigned> g_tempCounter{0};
 
-}  // namespace
+// A file written to its temporary twin, not yet renamed over its target.
+struct PendingFile {
+  std::string path, target, temp, folder;
+  int fd = -1;
+};
 
-FileResult WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  std::string target;
+void Abandon(PendingFile& p) {
+  if (p.fd >= 0) ::close(p.fd);
+  p.fd = -1;
+  ::unlink(p.temp.c_str());
+}
+
+// The bytes into a temporary file beside the target, left open.
+FileResult BeginWrite(const std::string& path, std::string_view bytes, PendingFile& p) {
+  p.path = path;
   int error = 0;
-  if (!FollowLinks(path, target, error)) return Failure(path, error);
+  if (!FollowLinks(path, p.target, error)) return Failure(path, error);
 
   struct stat old {};
-  const bool exists = ::stat(target.c_str(), &old) == 0;
+  const bool exists = ::stat(p.target.c_str(), &old) == 0;
   if (exists && S_ISDIR(old.st_mode)) return Failure(path, EISDIR);
   // The rename would replace a file the user may not write; writing in
   // place would have been refused, so this is too.
-  if (exists && ::access(target.c_str(), W_OK) != 0) return Failure(path, errno);
+  if (exists && ::access(p.target.c_str(), W_OK) != 0) return Failure(path, errno);
 
-  const std::string folder = DirName(target);
-  const std::string base = BaseName(target).substr(0, kMaxTempBase);
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < kTempAttempts && fd < 0; ++attempt) {
-    temp = folder + "/." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(g_tempCounter++);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return Failure(path, errno);
+  p.folder = DirName(p.target);
+  const std::string base = BaseName(p.target).substr(0, kMaxTempBase);
+  for (int attempt = 0; attempt < kTempAttempts && p.fd < 0; ++attempt) {
+    p.temp = p.folder + "/." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(g_tempCounter++);
+    p.fd = ::open(p.temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (p.fd < 0 && errno != EEXIST) return Failure(path, errno);
   }
-  if (fd < 0) return Failure(path, EEXIST);
+  if (p.fd < 0) return Failure(path, EEXIST);
 
-  bool ok = !exists || ::fchmod(fd, old.st_mode & 07777) == 0;
+  bool ok = !exists || ::fchmod(p.fd, old.st_mode & 07777) == 0;
   if (!ok) error = errno;
-  ok = ok && WriteAll(fd, bytes, error);
-  if (ok && ::fsync(fd) != 0) {
+  ok = ok && WriteAll(p.fd, bytes, error);
+  if (!ok) {
+    Abandon(p);
+    return Failure(path, error);
+  }
+  return {true, {}};
+}
+
+// Once the bytes are on the disk: the temporary file takes the target's place.
+FileResult FinishWrite(PendingFile& p) {
+  int error = 0;
+  const int fd = p.fd;
+  p.fd = -1;
+  bool ok = true;
+  if (::close(fd) != 0) {
     error = errno;
     ok = false;
   }
-  if (::close(fd) != 0 && ok) {
-    error = errno;
-    ok = false;
-  }
-  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+  if (ok && ::rename(p.temp.c_str(), p.target.c_str()) != 0) {
     error = errno;
     ok = false;
   }
   if (!ok) {
-    ::unlink(temp.c_str());
+    Abandon(p);
+    return Failure(p.path, error);
+  }
+  return {true, {}};
+}
+
+}  // namespace
+
+FileResult WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  PendingFile p;
+  if (FileResult begun = BeginWrite(path, bytes, p); !begun.ok) return begun;
+  if (::fsync(p.fd) != 0) {
+    const int error = errno;
+    Abandon(p);
     return Failure(path, error);
   }
-  if (!SyncFolder(folder, error)) return Failure(path, error);
+  if (FileResult finished = FinishWrite(p); !finished.ok) return finished;
+  int error = 0;
+  if (!SyncFolder(p.folder, error)) return Failure(path, error);
   return {true, {}};
+}
+
+std::vector<FileResult> WriteFilesAtomic(std::span<const FileToWrite> files) {
+  std::vector<FileResult> results(files.size());
+  std::vector<PendingFile> pending(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) results[i] = BeginWrite(files[i].path, files[i].bytes, pending[i]);
+  // One flush of each file system for all files instead of one per file;
+  // only then may any of them replace its target.
+  std::set<std::string> folders;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    PendingFile& p = pending[i];
+    if (p.fd < 0 || folders.count(p.folder)) continue;
+    folders.insert(p.folder);
+    if (::syncfs(p.fd) == 0) continue;
+    const int error = errno;
+    for (std::size_t k = 0; k < files.size(); ++k) {
+      if (pending[k].fd < 0 || pending[k].folder != p.folder) continue;
+      Abandon(pending[k]);
+      results[k] = Failure(files[k].path, error);
+    }
+  }
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (pending[i].fd >= 0) results[i] = FinishWrite(pending[i]);
+  for (const std::string& folder : folders) {
+    int error = 0;
+    if (SyncFolder(folder, error)) continue;
+    for (std::size_t i = 0; i < files.size(); ++i)
+      if (results[i].ok && pending[i].folder == folder) results[i] = Failure(files[i].path, error);
+  }
+  return results;
 }
 
 FileResult ReadWholeFile(const std::string& path, std::string& bytes) {

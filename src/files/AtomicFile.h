@@ -1,7 +1,9 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Outcome of a file operation: `error` names the file and gives the
 // system's reason when `ok` is false.
@@ -18,6 +20,14 @@ struct FileResult {
 // replaced. A new file gets the usual mode (0666 less the umask); a file
 // the user may not write is not replaced.
 FileResult WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+// WriteFileAtomic for several files, with one flush to the disk for them
+// all (a few dozen: each is held open until then). A result per file, in order.
+struct FileToWrite {
+  std::string path;
+  std::string_view bytes;
+};
+std::vector<FileResult> WriteFilesAtomic(std::span<const FileToWrite> files);
 
 // The whole content of the file at `path` into `bytes`.
 FileResult ReadWholeFile(const std::string& path, std::string& bytes);

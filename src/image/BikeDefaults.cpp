@@ -25,7 +25,6 @@ using F = FieldId;
 constexpr std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
 // Defaults that are the same for every bike, raw image values.
-constexpr std::int32_t kIapPressurePoints[] = {30, 50, 60, 70, 75, 80, 85, 90, 95, 100};
 constexpr std::int32_t kStartCorrectionTimes[] = {5, 10, 15, 20};
 constexpr std::int32_t kAdvanceCorrCoolant[] = {110, 110, 100, 100, 95};
 constexpr std::int32_t kGearRatios[] = {2000, 1000, 666, 500, 400, 333};
@@ -236,7 +235,7 @@ class CDefaults {
         for (int c = 0; c < m.columns; ++c) SetMapValue(MapId::kInjectionB, r, c, m_t.mapB[At(r * m.columns + c)]);
     }
     if (ShownPart(kInjectionIapSheet)) {
-      SetAll(F::kIapPressureAxis, kIapPressurePoints);
+      SetAll(F::kIapPressureAxis, kDefaultIapPressurePoints);
       SetSpeedAxis(MapId::kInjectionIap, m_t.speedSets.iap);
       MapFromBase(Injection(), MapId::kInjectionIap, kInjectionIapSheet);
       SetAll(F::kIapCylinderCorrection, 100);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "image/ConfigImage.h"
 
 class CParamSet;
@@ -13,6 +15,10 @@ struct DefaultsScope {
   int shownMap = -1;  // injection: 0-3 maps 1-4, 4 map B, 5 the IAP map; servo: 0 intake, 1 exhaust
 };
 constexpr DefaultsScope kWholeImage{};
+
+// The IAP map's pressure axis (kPa) of every bike, also the start of an
+// older map file's import.
+inline constexpr std::int32_t kDefaultIapPressurePoints[] = {30, 50, 60, 70, 75, 80, 85, 90, 95, 100};
 
 // Applies the default configuration of the bike type in image byte 0 and
 // loads the parameter set from the image. The injection maps take their

@@ -1,5 +1,6 @@
 #include "shell/CommandLine.h"
 
+#include "files/ServiceCli.h"
 #include "shell/Lang.h"
 
 #ifndef VENTRIX_VERSION
@@ -9,10 +10,21 @@
 #define VENTRIX_BUILD_DATE "unknown"
 #endif
 
+namespace {
+
+CommandLine UsageError(CommandLine& cl, const std::string& error) {
+  cl.action = CommandLine::Action::Error;
+  cl.error = error;
+  return cl;
+}
+
+}  // namespace
+
 CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   CommandLine cl;
   bool optionsEnded = false;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
       if (arg == "-h" && !optionsEnded) {
         cl.action = CommandLine::Action::Help;
@@ -29,12 +41,23 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
       cl.action = CommandLine::Action::Help;
     } else if (arg == "--version") {
       if (cl.action != CommandLine::Action::Help) cl.action = CommandLine::Action::Version;
+    } else if (const ServiceCliCommand* service = FindServiceCliCommand(arg)) {
+      if (!cl.service.empty()) return UsageError(cl, "one service command at a time");
+      cl.service = arg;
+      for (int n = 0; n < service->operands; ++n, ++i) {
+        // An option is no operand: a missing one must not swallow the next option.
+        if (i + 1 >= args.size() || args[i + 1].starts_with("--"))
+          return UsageError(cl, arg + " needs " + service->synopsis);
+        cl.serviceOperands.push_back(args[i + 1]);
+      }
     } else {
       // The first bad option decides; --help elsewhere on the line does not excuse it.
-      cl.action = CommandLine::Action::Error;
-      cl.error = "unknown option '" + arg + "'";
-      return cl;
+      return UsageError(cl, "unknown option '" + arg + "'");
     }
+  }
+  if (!cl.service.empty() && cl.action == CommandLine::Action::Run) {
+    if (cl.demo || !cl.passOn.empty()) return UsageError(cl, cl.service + " takes no other arguments");
+    cl.action = CommandLine::Action::Service;
   }
   return cl;
 }
@@ -42,11 +65,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText(const std::string& program) {
   std::string languages;
   for (const char* word : kLanguageWords) languages += std::string(languages.empty() ? "" : ", ") + word;
+  std::string serviceLines, serviceHelp;
+  for (const ServiceCliCommand& c : ServiceCliCommands()) {
+    serviceLines += "       " + program + " " + c.option + " " + c.synopsis + "\n";
+    serviceHelp += std::string("  ") + c.option + " " + c.synopsis + "\n      " + c.help + "\n";
+  }
   return "Usage: " + program +
          " [--demo] [LANGUAGE] [Qt options]\n"
          "       " +
-         program +
-         " --help | --version\n"
+         program + " --help | --version\n" + serviceLines +
          "\n"
          "Ventrix reads, edits and programs the configuration of the ignition and\n"
          "injection unit on a serial port, and shows the engine's live data.\n"
@@ -55,6 +82,9 @@ std::string UsageText(const std::string& program) {
          "  --demo      start the simulated unit on a pseudo-terminal and connect to it\n"
          "  --help, -h  show this text\n"
          "  --version   show the version and build date\n"
+         "\n"
+         "Service tools, run without a window (files in the formats of the Service menu):\n" +
+         serviceHelp +
          "\n"
          "LANGUAGE, as the first word: " +
          languages +
@@ -70,7 +100,7 @@ std::string UsageText(const std::string& program) {
          "the error log in $XDG_STATE_HOME/ventrix (~/.local/state/ventrix), the exe-dir\n"
          "file data.ign in $XDG_DATA_HOME/ventrix (~/.local/share/ventrix).\n"
          "\n"
-         "Exit status: 0 normal end, 1 failure, 2 bad option.\n";
+         "Exit status: 0 normal end, 1 failure (a file not read or written), 2 bad option.\n";
 }
 
 std::string VersionText() { return std::string("ventrix ") + VENTRIX_VERSION + " (built " + VENTRIX_BUILD_DATE + ")"; }

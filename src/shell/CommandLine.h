@@ -10,9 +10,12 @@
 // (the language word, and Qt's single-dash options such as "-platform")
 // passes through in order to the application.
 struct CommandLine {
-  enum class Action { Run, Help, Version, Error };
+  enum class Action { Run, Help, Version, Error, Service };
   Action action = Action::Run;
   bool demo = false;
+  // Action::Service: the service tool's option and its operands.
+  std::string service;
+  std::vector<std::string> serviceOperands;
   std::vector<std::string> passOn;  // what the application gets, program name excluded
   std::string error;                // one line, for Action::Error
 };

@@ -9,11 +9,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/AppCore.h"
+#include "files/ServiceCli.h"
 #include "link/PosixSerialPort.h"
 #include "shell/CommandLine.h"
 #include "shell/view/ErrorHandling.h"
@@ -87,6 +89,9 @@ int main(int argc, char* argv[]) {
     case CommandLine::Action::Error:
       std::fprintf(stderr, "%s: %s\n%s", programName.c_str(), cl.error.c_str(), UsageText(programName).c_str());
       return kExitUsage;
+    case CommandLine::Action::Service:
+      // Before QApplication, which aborts without a display.
+      return FindServiceCliCommand(cl.service)->run(cl.serviceOperands, std::cout, std::cerr);
     case CommandLine::Action::Run:
       break;
   }

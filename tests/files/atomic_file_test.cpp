@@ -193,3 +193,22 @@ TEST(AtomicFileTest, ReadWholeFileGivesEveryByteOrTheReason) {
 }
 
 }  // namespace
+
+// Several files with one flush: each stands or fails on its own, and a
+// failure leaves neither a temporary file nor a changed target.
+TEST(AtomicFileTest, SeveralFilesAtOnceEachGetTheirBytesOrTheirReason) {
+  TempFolder dir;
+  Put(dir / "old.ign", kOld);
+  fs::create_directory(dir / "folder.ign");
+  const std::string a = "first\r\n", b = "second\r\n", c = "third\r\n";
+  const FileToWrite files[] = {{dir / "new.ign", a}, {dir / "folder.ign", b}, {dir / "old.ign", c}};
+  const std::vector<FileResult> results = WriteFilesAtomic(files);
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_TRUE(results[0].ok);
+  EXPECT_FALSE(results[1].ok);
+  EXPECT_NE(results[1].error.find("folder.ign"), std::string::npos);
+  EXPECT_TRUE(results[2].ok);
+  EXPECT_EQ(Slurp(dir / "new.ign"), a);
+  EXPECT_EQ(Slurp(dir / "old.ign"), c);
+  EXPECT_EQ(Entries(dir.Path()), 3u);  // no temporary left beside them
+}

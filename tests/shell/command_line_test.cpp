@@ -41,3 +41,44 @@ TEST(CommandLine, UsageNamesTheLanguageWords) {
 }
 
 }  // namespace
+
+TEST(CommandLine, ServiceCommandsTakeTheirOperandsAndNothingElse) {
+  struct Case {
+    std::vector<std::string> args;
+    Action action;
+    std::string service;
+    std::vector<std::string> operands;
+  };
+  const Case cases[] = {
+      {{"--write-defaults", "out"}, Action::Service, "--write-defaults", {"out"}},
+      {{"--compare-defaults", "new", "old"}, Action::Service, "--compare-defaults", {"new", "old"}},
+      {{"--import-old-maps", "a.txt", "base.ign", "out.ign"},
+       Action::Service,
+       "--import-old-maps",
+       {"a.txt", "base.ign", "out.ign"}},
+      {{"--save-map-percent", "in.ign", "out.txt"}, Action::Service, "--save-map-percent", {"in.ign", "out.txt"}},
+      // A missing operand must not take the next option for one.
+      {{"--save-map-percent", "in.ign"}, Action::Error, "--save-map-percent", {"in.ign"}},
+      {{"--compare-defaults", "new", "--demo"}, Action::Error, "--compare-defaults", {"new"}},
+      // Taken out before the language rule: a word left over is an error, not a language.
+      {{"--write-defaults", "out", "CESKY"}, Action::Error, "--write-defaults", {"out"}},
+      {{"--write-defaults", "a", "--write-defaults", "b"}, Action::Error, "--write-defaults", {"a"}},
+      {{"--write-defaults", "out", "--help"}, Action::Help, "--write-defaults", {"out"}},
+  };
+  for (const Case& c : cases) {
+    const CommandLine cl = ParseCommandLine(c.args);
+    std::string what;
+    for (const auto& a : c.args) what += a + " ";
+    EXPECT_EQ(cl.action, c.action) << what;
+    EXPECT_EQ(cl.service, c.service) << what;
+    EXPECT_EQ(cl.serviceOperands, c.operands) << what;
+    if (c.action == Action::Error) {
+      EXPECT_FALSE(cl.error.empty()) << what;
+    }
+  }
+  const std::string usage = UsageText("ventrix");
+  for (const char* line :
+       {"ventrix --write-defaults DIR\n", "ventrix --compare-defaults NEWDIR OLDDIR\n",
+        "ventrix --import-old-maps OLDFILE BASE.ign OUT.ign\n", "ventrix --save-map-percent IN.ign OUT\n"})
+    EXPECT_NE(usage.find(line), std::string::npos) << line;
+}

@@ -4,6 +4,7 @@
 // test ticks it itself. A test's fixture derives from it, sets its seams,
 // then calls Show().
 
+#include <QMessageBox>
 #include <QTabWidget>
 #include <QtTest>
 #include <memory>
@@ -31,6 +32,15 @@ struct WindowUnderTest {
     if (!QTest::qWaitForWindowActive(window.get())) qWarning("the window did not become active");
   }
   CAppCore& Core() { return window->Core(); }
+  // Texts of the message boxes shown since the last call; the boxes go.
+  QStringList TakeMessages() {
+    QStringList texts;
+    for (QMessageBox* box : window->findChildren<QMessageBox*>()) {
+      texts << box->text();
+      delete box;
+    }
+    return texts;
+  }
 };
 
 }  // namespace testsupport

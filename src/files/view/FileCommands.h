@@ -53,6 +53,8 @@ class CFileCommands : public QObject {
   enum class Dialog { kOpen, kSave };
   using Chooser = std::function<std::optional<QString>(Dialog dialog, const QString& fileName)>;
   void SetChooser(Chooser chooser) { m_chooser = std::move(chooser); }
+  // The file the user chooses in the dialog (or the chooser); no value: cancelled.
+  std::optional<QString> Choose(Dialog dialog);
 
   // Kept between runs by the settings.
   const RecentFiles& Recent() const { return m_recent; }
@@ -63,7 +65,6 @@ class CFileCommands : public QObject {
   int FileVersion() const { return m_fileVersion; }
 
  private:
-  std::optional<QString> Choose(Dialog dialog);
   QFileDialog& DialogOf(Dialog dialog);
   // The file's bytes, or a message shown and nothing.
   std::optional<std::string> ReadFileOrSay(const QString& path);

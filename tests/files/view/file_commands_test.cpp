@@ -80,15 +80,6 @@ struct Form : testsupport::WindowUnderTest {
     NormaliseImage(image);
     return image;
   }
-  // Texts of the message boxes shown since the last call; the boxes go.
-  QStringList TakeMessages() {
-    QStringList texts;
-    for (QMessageBox* box : window->findChildren<QMessageBox*>()) {
-      texts << box->text();
-      delete box;
-    }
-    return texts;
-  }
   // Text typed into an edit and left there, not committed.
   void TypePending(const char* edit, const QString& text) {
     QLineEdit* e = Edit(edit);

@@ -1,0 +1,88 @@
+#include "files/ServiceCli.h"
+
+#include <ostream>
+
+#include "files/AtomicFile.h"
+#include "files/ConfigFile.h"
+#include "files/ServiceTools.h"
+#include "image/Normalise.h"
+
+namespace {
+
+int Fail(std::ostream& err, const std::string& message) {
+  err << message << '\n';
+  return kExitFileError;
+}
+
+int WriteDefaults(std::span<const std::string> operands, std::ostream& out, std::ostream& err) {
+  const SaveAllNewResult result = SaveAllNew(operands[0]);
+  if (!result.folder.ok) return Fail(err, result.folder.error);
+  for (const FileResult& failure : result.failures) err << failure.error << '\n';
+  if (!result.failures.empty()) return kExitFileError;
+  out << operands[0] << '\n';
+  return 0;
+}
+
+int CompareDefaults(std::span<const std::string> operands, std::ostream& out, std::ostream& err) {
+  std::string report;
+  const FileResult written = CompareAllNew(operands[0], operands[1], report);
+  if (!written.ok) return Fail(err, written.error);
+  out << report << '\n';
+  return 0;
+}
+
+// A configuration file into a cleared image; false with a message when it
+// cannot be read or holds no key this program reads.
+bool OpenConfig(const std::string& path, ConfigImage& image, std::ostream& err) {
+  std::string bytes;
+  if (const FileResult r = ReadWholeFile(path, bytes); !r.ok) {
+    err << r.error << '\n';
+    return false;
+  }
+  const ConfigReadResult read = ReadConfigFile(bytes, {});
+  if (read.version == 0) {
+    err << path << ": no configuration file of a version this program reads\n";
+    return false;
+  }
+  image = read.image;
+  NormaliseImage(image);
+  return true;
+}
+
+int ImportOldMapsCommand(std::span<const std::string> operands, std::ostream&, std::ostream& err) {
+  std::string old;
+  if (const FileResult r = ReadWholeFile(operands[0], old); !r.ok) return Fail(err, r.error);
+  ConfigImage image{};
+  if (!OpenConfig(operands[1], image, err)) return kExitFileError;
+  OpenOldMaps(old, image, kWholeImage);
+  SettleImage(image);
+  const FileResult written = WriteFileAtomic(operands[2], WriteConfigFile(image, {}));
+  return written.ok ? 0 : Fail(err, written.error);
+}
+
+int SaveMapPercent(std::span<const std::string> operands, std::ostream&, std::ostream& err) {
+  ConfigImage image{};
+  if (!OpenConfig(operands[0], image, err)) return kExitFileError;
+  SettleImage(image);
+  const FileResult written = WriteFileAtomic(operands[1], WritePercentMaps(image));
+  return written.ok ? 0 : Fail(err, written.error);
+}
+
+// clang-format off
+constexpr ServiceCliCommand kCommands[] = {
+  {"--write-defaults",   1, "DIR",                       "write the default file of every bike type into DIR", WriteDefaults},
+  {"--compare-defaults", 2, "NEWDIR OLDDIR",             "compare two default sets; report in NEWDIR/compare_all_new.txt", CompareDefaults},
+  {"--import-old-maps",  3, "OLDFILE BASE.ign OUT.ign",  "import an older map file over BASE.ign, save as OUT.ign", ImportOldMapsCommand},
+  {"--save-map-percent", 2, "IN.ign OUT",                "write IN.ign's injection maps in percent of their bases", SaveMapPercent},
+};
+// clang-format on
+
+}  // namespace
+
+std::span<const ServiceCliCommand> ServiceCliCommands() { return kCommands; }
+
+const ServiceCliCommand* FindServiceCliCommand(std::string_view option) {
+  for (const ServiceCliCommand& c : kCommands)
+    if (option == c.option) return &c;
+  return nullptr;
+}
