@@ -5,9 +5,10 @@ set -euo pipefail
 
 # clang-16 for the fuzz build (libclang-rt-16-dev holds its libFuzzer):
 # clang 14 rejects GCC 12's std::ranges::subrange, so every view and
-# std::ranges::equal_range.
+# std::ranges::equal_range. poppler-utils: the printing tests read back the
+# text of the PDFs they print.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev xvfb xauth fonts-dejavu-core clang-16 libclang-rt-16-dev)
+          qt6-base-dev xvfb xauth fonts-dejavu-core clang-16 libclang-rt-16-dev poppler-utils)
 
 missing=()
 for p in "${packages[@]}"; do

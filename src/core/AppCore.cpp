@@ -166,7 +166,7 @@ void CAppCore::WatchConnection() {
     return;
   }
   m_noConnectionShown = true;
-  m_view.SetNoConnectionVisible(true);
+  m_view.SetNoConnectionVisible(!printMode);
   // A failed automatic open sets reconnectTicks far past 30 to move on at once.
   if (++reconnectTicks >= kReconnectTicks) {
     reconnectTicks = 0;
@@ -271,6 +271,15 @@ void CAppCore::ShowProgress(const std::string& text) {
   m_view.SetMessageText(text);
   messageTicks = kMessageTicks;
   m_view.SetMessageVisible(true);
+}
+
+void CAppCore::ShowPrintStamp(const std::string& dateTime) {
+  m_view.SetMessageText(textSlots[kSlotPrintDate] + dateTime);
+  m_view.SetMessageColour(clWhite);
+  m_view.SetMessageVisible(true);
+  m_view.SetNoConnectionVisible(false);
+  messageTicks = kMessageTicks;
+  m_view.SetGaugeVisible(false);
 }
 
 void CAppCore::SetFileNameAndCaption(std::string name) {

@@ -199,6 +199,14 @@ class CAppCore {
   // the unit's auto-tuning is off whenever the program starts.
   bool tuningOn = false;
 
+  // Printing. The stamp ("Date and time of printing:  " and `dateTime`) goes
+  // into the message label on white for the usual message time, with the
+  // connection label and the gauge out of the way. While printMode is set the
+  // watchdog keeps LabelSpojeni hidden, so a tick during a print job does not
+  // put it back on the paper.
+  void ShowPrintStamp(const std::string& dateTime);
+  bool printMode = false;
+
  private:
   void StartRun(LinkMode newMode, std::uint8_t newCommand, int textSlot);
   void SendNext(std::uint8_t newCommand);

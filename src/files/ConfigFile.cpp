@@ -9,12 +9,14 @@
 
 #include "files/Codepage.h"
 #include "files/ConfigSections.h"
+#include "files/ConfigTokens.h"
 #include "image/FieldCatalogue.h"
 #include "image/MapStorage.h"
 #include "image/Note.h"
 #include "image/PageRules.h"
 #include "image/Pages.h"
 #include "image/ParamSet.h"
+#include "shell/BuildInfo.h"
 
 namespace {
 
@@ -23,16 +25,6 @@ constexpr std::string_view kKey = "CORVALIS_KEY";
 constexpr std::string_view kMemo = "MEMO";
 constexpr std::size_t kIndent = 13;  // blanks after a continuation break
 constexpr int kValuesPerRow = 15;
-
-// The EXE line: the program's build date and time as the compiler spells
-// them ("Jul 13 2015", "14:30:00"); SOURCE_DATE_EPOCH fixes them for
-// reproducible builds.
-constexpr std::string_view kBuildDate = __DATE__;
-constexpr std::string_view kBuildTime = __TIME__;
-
-// Lines of section VERSIONS that only inform: the reader passes over them
-// whole, so a unit name such as "ADVANCE 1 2" never becomes data.
-constexpr std::string_view kIdentificationLines[] = {"EXE", "HEX", "BOOT-SW", "BOOT-HW"};
 
 // Where the BOOT lines find the boot loader's fields in its 24-byte record.
 // The record names bytes 0-5 only "hardware data" and leaves byte 22 spare:
@@ -88,9 +80,9 @@ class Writer {
   void Identification(const ConfigFileIdentity& id) {
     m_out += kEol;
     m_out += "EXE  ";
-    m_out += kBuildDate;
+    m_out += BuildDate();
     m_out += "   ";
-    m_out += kBuildTime;
+    m_out += BuildTime();
     if (id.imageMatchesUnit) {
       m_out += kEol;
       m_out += "HEX  " + LineText(id.unitDate) + "  " + LineText(id.unitTime) + "   " + LineText(id.unitText);
@@ -177,86 +169,6 @@ class Writer {
 // ---------------------------------------------------------------------------
 // Reading
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// Values are decimal with an optional sign, taken modulo 65536 digit by
-// digit, so no length of digits overflows.
-std::optional<std::uint16_t> ParseNumber(std::string_view text) {
-  bool negative = false;
-  std::size_t i = 0;
-  if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-    negative = text[0] == '-';
-    i = 1;
-  }
-  if (i == text.size()) return std::nullopt;
-  std::uint32_t v = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    v = (v * 10 + static_cast<std::uint32_t>(text[i] - '0')) & 0xFFFF;
-  }
-  if (negative) v = (0x10000 - v) & 0xFFFF;
-  return static_cast<std::uint16_t>(v);
-}
-
-struct Token {
-  std::string_view text;
-  int line = 0;
-};
-
-// Runs of characters other than blanks, tabs and line breaks, with their
-// line numbers. Identification lines are passed over whole.
-class Tokenizer {
- public:
-  explicit Tokenizer(std::string_view bytes) : m_bytes(bytes) {}
-
-  bool Next(Token& token) {
-    if (m_pushed) {
-      token = *m_pushed;
-      m_pushed.reset();
-      return true;
-    }
-    for (;;) {
-      for (; m_pos < m_bytes.size() && IsBlank(m_bytes[m_pos]); ++m_pos) {
-        if (m_bytes[m_pos] == '\n') {
-          ++m_line;
-          m_lineStart = true;
-        }
-      }
-      if (m_pos >= m_bytes.size()) return false;
-      const std::size_t start = m_pos;
-      while (m_pos < m_bytes.size() && !IsBlank(m_bytes[m_pos])) ++m_pos;
-      token = {m_bytes.substr(start, m_pos - start), m_line};
-      const bool first = m_lineStart;
-      m_lineStart = false;
-      if (first && std::ranges::find(kIdentificationLines, token.text) != std::end(kIdentificationLines)) {
-        while (m_pos < m_bytes.size() && m_bytes[m_pos] != '\n') ++m_pos;
-        continue;
-      }
-      m_lastLine = m_line;
-      return true;
-    }
-  }
-
-  // The token is read again by the next Next().
-  void PushBack(const Token& token) { m_pushed = token; }
-
-  // Everything after the line of the last token read.
-  std::string_view RestAfterLine() const {
-    const std::size_t eol = m_bytes.find('\n', m_pos);
-    return eol == std::string_view::npos ? std::string_view{} : m_bytes.substr(eol + 1);
-  }
-
-  int LastLine() const { return m_lastLine; }
-
- private:
-  std::string_view m_bytes;
-  std::size_t m_pos = 0;
-  int m_line = 1;
-  int m_lastLine = 1;
-  bool m_lineStart = true;
-  std::optional<Token> m_pushed;
-};
-
 class Reader {
  public:
   Reader(std::string_view bytes, const ConfigReadContext& context, ConfigReadResult& result)
@@ -270,13 +182,13 @@ class Reader {
  private:
   // Phase 1: the first key with a version this program reads.
   bool FindKey() {
-    Token token;
+    ConfigToken token;
     while (m_tokens.Next(token)) {
       if (token.text == kMemo) break;  // the note's lines are never keys
       if (token.text != kKey) continue;
-      Token value;
+      ConfigToken value;
       if (!m_tokens.Next(value)) break;
-      const std::optional<std::uint16_t> version = ParseNumber(value.text);
+      const std::optional<std::uint16_t> version = ParseConfigNumber(value.text);
       if (!version) m_tokens.PushBack(value);
       if (version && *version == kConfigFileVersion) {
         m_result.version = *version;
@@ -298,7 +210,7 @@ class Reader {
   // Phase 2: keyword after keyword; what is no keyword of an admitted
   // section is passed over a token at a time.
   void ReadSections() {
-    Token token;
+    ConfigToken token;
     while (m_tokens.Next(token)) {
       std::optional<std::uint16_t> firstValue;
       const ConfigSection* section = Lookup(token.text, firstValue);
@@ -325,7 +237,7 @@ class Reader {
         continue;
       const std::string_view digits = text.substr(keyword.size());
       if (!std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; })) continue;
-      firstValue = ParseNumber(digits);
+      firstValue = ParseConfigNumber(digits);
       return &s;
     }
     return nullptr;
@@ -338,49 +250,10 @@ class Reader {
   }
 
   void ReadValues(const ConfigSection& section, std::optional<std::uint16_t> firstValue) {
-    for (const ConfigItem& item : section.items) {
-      if (item.kind == ItemKind::kAction) Act(item.action);
-      if (!IsValueItem(item) || item.since > m_result.version) continue;
-      for (int i = 0; i < item.count; ++i) {
-        std::uint16_t value = 0;
-        if (firstValue) {
-          value = *firstValue;
-          firstValue.reset();
-        } else {
-          Token token;
-          if (!m_tokens.Next(token)) {
-            m_result.problems.push_back({section.keyword, m_tokens.LastLine()});
-            return;
-          }
-          const std::optional<std::uint16_t> number = ParseNumber(token.text);
-          if (!number) {
-            m_result.problems.push_back({section.keyword, token.line});
-            m_tokens.PushBack(token);
-            return;
-          }
-          value = *number;
-        }
-        Store(item, i, value);
-      }
-    }
-  }
-
-  void Store(const ConfigItem& item, int index, std::uint16_t value) {
-    if (item.storedSince > m_result.version) return;
-    if (item.keptOnPage && !m_scope.wholeImage) return;
-    const std::size_t at = item.offset + ItemElementSize(item) * static_cast<std::size_t>(index);
-    if (item.kind == ItemKind::kWord) {
-      WriteRaw(m_image, at, FieldWidth::kWord, value);
-      return;
-    }
-    if (item.kind == ItemKind::kSignedByte || item.kind == ItemKind::kFlag) {
-      WriteRaw(m_image, at, FieldWidth::kByte, value);
-      return;
-    }
-    std::int32_t scale = item.scale;
-    if (item.kind == ItemKind::kServoValue && m_image[item.percentFlag] != 0) scale = 1;
-    if (item.olderScale != 0 && m_result.version < item.olderUntil) scale = item.olderScale;
-    WriteRaw(m_image, at, FieldWidth::kByte, (static_cast<std::int32_t>(value) - item.shift) / scale);
+    const ConfigStoreRules rules{m_result.version, m_scope.wholeImage, [this](ReaderAction a) { Act(a); }};
+    int line = 0;
+    if (!ReadConfigItems(m_tokens, section.items, rules, m_image, firstValue, line))
+      m_result.problems.push_back({section.keyword, line});
   }
 
   void Act(ReaderAction action) {
@@ -429,7 +302,7 @@ class Reader {
     StoreNoteBytes(lines, m_image);
   }
 
-  Tokenizer m_tokens;
+  CConfigTokens m_tokens;
   const DefaultsScope m_scope;
   ConfigReadResult& m_result;
   ConfigImage& m_image;

@@ -710,6 +710,11 @@ constexpr const char* kLanguageNeutralControls[] = {
 const CLngStr kExternalMonitorCaption{0,
                                       {"External monitor", "External monitor", "External monitor", "Externí monitor"}};
 
+const CLngStr kAboutCaption{
+    0, {"About Ventrix_2007", "Über Programm Ventrix_2007", "Information Ventrix_2007", "O programu Ventrix_2007"}};
+const CLngStr kPrintFailedText{
+    0, {"Printing failed: %1", "Drucken fehlgeschlagen: %1", "Échec de l'impression : %1", "Tisk se nezdařil: %1"}};
+
 std::span<const NamedText> MenuCaptions() { return kMenuCaptions; }
 std::span<const NamedText> Hints() { return kHints; }
 std::span<const NamedText> ControlCaptions() { return kControlCaptions; }

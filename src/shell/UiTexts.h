@@ -40,6 +40,10 @@ std::span<const char* const> LanguageNeutralControls();
 
 // Caption of the external monitor window.
 extern const CLngStr kExternalMonitorCaption;
+// Caption of the About window, set each time it is activated.
+extern const CLngStr kAboutCaption;
+// A page that could not be printed; %1 the printer or the PDF file.
+extern const CLngStr kPrintFailedText;
 
 // Texts that are the same in every language.
 inline constexpr const char* kPortMenuItemPrefix = "Com ";  // "Com 1" .. "Com 20"
@@ -54,3 +58,9 @@ inline constexpr const char* kMenuJet123StejnyCaption = "1=2=3=4";
 inline constexpr const char* kLanguageMenuItems[kLanguageCount] = {"MenuEnglish", "MenuGerman", "MenuFrench",
                                                                    "MenuCzech"};
 inline constexpr const char* kPortLabelPrefix = "COM= ";  // "COM= COM3"
+
+// The About window's texts that are the same in every language.
+inline constexpr const char* kAboutDesignCaption = "Ventrix Power";
+inline constexpr const char* kAboutWebAddress = "www.ventrix.example";
+inline constexpr const char* kAboutVersionPrefix = "Version - ";  // followed by the file format version
+inline constexpr const char* kAboutExitCaption = "OK";

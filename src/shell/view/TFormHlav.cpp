@@ -30,6 +30,9 @@
 #include <type_traits>
 
 #include "files/view/FileCommands.h"
+#include "files/view/ServiceCommands.h"
+#include "monitor/view/MonitorCommands.h"
+#include "monitor/view/TFormEM.h"
 #include "image/BikeDefaults.h"
 #include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
@@ -61,7 +64,8 @@ constexpr int kToolBarHeight = 41;
 // après modification", "Keine Verbindung mit dem PC"); the message label's
 // texts are short run results.
 constexpr int kSpeedButtonTop = 8, kSpeedButtonSize = 24;
-constexpr int kSpeedButtonNewLeft = 8, kSpeedButtonOpenLeft = 32, kSpeedButtonSaveLeft = 56;  // Print at 80
+constexpr int kSpeedButtonNewLeft = 8, kSpeedButtonOpenLeft = 32, kSpeedButtonSaveLeft = 56;
+constexpr int kSpeedButtonPrintLeft = 80;
 constexpr int kSpeedButtonZpetLeft = 112;
 constexpr int kSpeedButtonZnovuLeft = 136;
 constexpr int kLinkButtonLeft = 168, kButtonWidth = 106, kButtonStep = 110;
@@ -113,6 +117,12 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   }
 
   m_files = new CFileCommands(*this, *m_core, m_paths);
+  m_service = new CServiceCommands(*this, *m_core);
+  m_monitor = new CMonitorCommands(*m_core, m_paths.monitorSetFile, this);
+  m_monitor->SetOnFirstUse([this] { SetMonitorSetInUse(true); });
+  SetMonitorSetStore([this](const std::string& path) {
+    if (m_monitor->StoreAutomaticSet() != 0) std::fprintf(stderr, "ventrix: cannot store %s\n", path.c_str());
+  });
   BuildMenus();
   BuildControls();
   for (const char* name : {"MenuNew", "MenuNewActPage", "SpeedButtonNew"})
@@ -151,6 +161,10 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   LoadSettings(m_paths, monitors, settings);
   WindowFromSettings(settings);
   core.serviceMode = LoadServiceMode(m_paths);
+  m_service->SetServiceMode(core.serviceMode);
+  m_monitor->SetServiceMode(core.serviceMode);
+  // The monitor was open when the last run ended: it opens on the first tick.
+  core.monitorOpenRequest = m_monitorWindowVisible;
 
   SetCurrentLanguage(LanguageFromCommandLine(CurrentLanguage(), args));
   core.silenceTicks = kInitialSilenceTicks;
@@ -197,6 +211,16 @@ void TFormHlav::BuildMenus() {
   connect(newPage, &QAction::triggered, this, &TFormHlav::MenuNewActPageClick);
   QAction* beforeExit = file->addSeparator();
   m_files->BuildMenu(*file, beforeExit);
+  QAction* print = new QAction(file);
+  print->setObjectName("MenuPrint");
+  print->setShortcut(QKeySequence::Print);
+  connect(print, &QAction::triggered, this, &TFormHlav::SpeedButtonPrintClick);
+  {  // after the save commands
+    const QList<QAction*> items = file->actions();
+    const auto save =
+        std::find_if(items.begin(), items.end(), [](const QAction* a) { return a->objectName() == "MenuSaveExeDir"; });
+    file->insertAction(save != items.end() && std::next(save) != items.end() ? *std::next(save) : beforeExit, print);
+  }
   QAction* exit = file->addAction(QString());
   exit->setObjectName("MenuExit");
   connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -215,6 +239,8 @@ void TFormHlav::BuildMenus() {
 
   QMenu* language = bar->addMenu(QString());
   language->setObjectName("MenuLanguage");
+  m_service->BuildMenu(*bar, language->menuAction());
+  m_monitor->BuildMenu(*bar, language->menuAction());
   auto* languageGroup = new QActionGroup(language);
   void (TFormHlav::*const handlers[kLanguageCount])() = {&TFormHlav::MenuEnglishClick, &TFormHlav::MenuGermanClick,
                                                          &TFormHlav::MenuFrenchClick, &TFormHlav::MenuCzechClick};
@@ -226,6 +252,16 @@ void TFormHlav::BuildMenus() {
     languageGroup->addAction(a);
     connect(a, &QAction::triggered, this, handler);
   }
+
+  QMenu* help = bar->addMenu(QString());
+  help->setObjectName("MenuHelp");
+  QAction* contents = help->addAction(QString());
+  contents->setObjectName("MenuContens");
+  contents->setShortcut(QKeySequence(Qt::Key_F1));
+  connect(contents, &QAction::triggered, this, &TFormHlav::MenuContensClick);
+  QAction* about = help->addAction(QString());
+  about->setObjectName("MenuAbout");
+  connect(about, &QAction::triggered, this, &TFormHlav::MenuAboutClick);
 }
 
 void TFormHlav::BuildPortMenu() {
@@ -356,6 +392,8 @@ void TFormHlav::BuildControls() {
       {"SpeedButtonNew", kSpeedButtonNewLeft, QStyle::SP_FileIcon, "document-new", &TFormHlav::MenuNewClick},
       {"SpeedButtonOpen", kSpeedButtonOpenLeft, QStyle::SP_DialogOpenButton, "document-open", nullptr},
       {"SpeedButtonSave", kSpeedButtonSaveLeft, QStyle::SP_DialogSaveButton, "document-save", nullptr},
+      {"SpeedButtonPrint", kSpeedButtonPrintLeft, QStyle::SP_FileDialogContentsView, "document-print",
+       &TFormHlav::SpeedButtonPrintClick},
       {"SpeedButtonZpet", kSpeedButtonZpetLeft, QStyle::SP_ArrowBack, "edit-undo", &TFormHlav::SpeedButtonZpetClick},
       {"SpeedButtonZnovu", kSpeedButtonZnovuLeft, QStyle::SP_ArrowForward, "edit-redo",
        &TFormHlav::SpeedButtonZnovuClick},
@@ -378,7 +416,9 @@ void TFormHlav::BuildControls() {
   progHned->setObjectName("CheckBoxProgHned");
   progHned->setGeometry(Px(kCheckBoxProgHned));
 
-  m_labelHlaseni = new QLabel(toolBar);
+  // Beside the tool bar, not in it: print mode hides the tool bar, and the
+  // label carries the date and time onto the paper.
+  m_labelHlaseni = new QLabel(central);
   m_labelHlaseni->setObjectName("LabelHlaseni");
   m_labelHlaseni->setGeometry(Px(kLabelHlaseni));
   m_labelHlaseni->setAutoFillBackground(true);
@@ -466,6 +506,7 @@ void TFormHlav::ShowBusyState() {
   if (busy == m_busyShown) return;
   m_busyShown = busy;
   m_files->SetBusy(busy);
+  m_service->SetBusy(busy);
   for (QObject* o : m_newCommands) o->setProperty("enabled", !busy);
 }
 
@@ -520,11 +561,19 @@ void TFormHlav::FormClose() {
   for (const std::string& failure : SaveSettings(m_paths, SettingsFromWindow()))
     std::fprintf(stderr, "ventrix: %s\n", failure.c_str());
   if (m_monitorSetInUse && m_storeMonitorSet) m_storeMonitorSet(m_paths.monitorSetFile);
+  m_monitor->Close();
 }
 
 // --- IAppView ----------------------------------------------------------------
 
-void TFormHlav::SetMessageText(const std::string& text) { m_labelHlaseni->setText(Q(text)); }
+// A text longer than the label (the print stamp) widens it to the right, over
+// the gauge and the connection labels, which the stamp hides, up to the port label.
+void TFormHlav::SetMessageText(const std::string& text) {
+  m_labelHlaseni->setText(Q(text));
+  const QRect design = Px(kLabelHlaseni);
+  m_labelHlaseni->resize(std::clamp(m_labelHlaseni->sizeHint().width(), design.width(), Px(kLabelCom.x()) - design.x()),
+                         design.height());
+}
 
 void TFormHlav::SetMessageColour(TColor colour) {
   QPalette p = m_labelHlaseni->palette();
@@ -644,6 +693,10 @@ void TFormHlav::PushLivePoint(TTab& control) {
                          m_mapSheets->ActiveServoSheet() == kIntakeServoSheet;
   control.Model().LiveInputs() = SheetLiveInputsFrom(live, m_core->NoConnectionShown(), gasHandle);
 }
+
+void TFormHlav::OpenExternalMonitor() { m_monitor->MenuMonitorViewClick(); }
+
+void TFormHlav::MonitorValuesChanged() { m_monitor->ValuesChanged(); }
 
 void TFormHlav::TickSheets() {
   for (int i = 0; i < m_sheetControls.Count(); ++i) PushLivePoint(static_cast<TTab&>(*m_sheetControls.At(i)));

@@ -27,6 +27,10 @@ class TTab;
 class CPageControls;
 class CMapSheets;
 class CFileCommands;
+class CServiceCommands;
+class CMonitorCommands;
+class QPaintDevice;
+class TFormAbout;
 
 // The main window: shows what the core holds and forwards the timer, the
 // user's commands and the port-release requests to it.
@@ -53,12 +57,15 @@ class TFormHlav : public QMainWindow, public IAppView {
   CPageControls& PageControls() { return *m_pageControls; }
   CMapSheets& MapSheets() { return *m_mapSheets; }
   CFileCommands& FileCommands() { return *m_files; }
+  CServiceCommands& ServiceCommands() { return *m_service; }
   const AppPaths& Paths() const { return m_paths; }
   void PageControl1Change(int index);
   void ReloadMapSheets() override;
   void LoadMapSheets() override;
   void StoreMapSheets() override;
   void TickSheets() override;
+  void OpenExternalMonitor() override;
+  void MonitorValuesChanged() override;
 
   // A sheet control on `page`, registered with the window; none when the
   // window already has its 20.
@@ -105,6 +112,17 @@ class TFormHlav : public QMainWindow, public IAppView {
   // when the monitor window was shown in this run.
   void SetMonitorSetStore(std::function<void(const std::string& path)> store) { m_storeMonitorSet = std::move(store); }
   void SetMonitorSetInUse(bool inUse) { m_monitorSetInUse = inUse; }
+  CMonitorCommands& Monitor() { return *m_monitor; }
+
+  // Printing (Printing.cpp). PrintPage runs the print steps with `device`
+  // (a printer, a QImage) as the paper; false when it took no painting.
+  void SpeedButtonPrintClick();
+  bool PrintPage(QPaintDevice& device);
+  // Help (Help.cpp): the manual of the current language, and the About window.
+  void MenuContensClick();
+  void MenuAboutClick();
+  // Where the manual is looked for first: the executable's folder, unless a test says otherwise.
+  void SetProgramDir(const QString& dir) { m_programDir = dir; }
 
   // An error nothing else caught, after it went to the log.
   void ShowErrorInStatusBar(const QString& message);
@@ -180,6 +198,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   Confirmation m_confirm;
   AppPaths m_paths;
   CFileCommands* m_files = nullptr;
+  CServiceCommands* m_service = nullptr;
+  CMonitorCommands* m_monitor = nullptr;
   ReservedStateBytes m_reservedState{};
   bool m_monitorWindowVisible = false;  // "FormEM->Visible", for the monitor's first tick
   bool m_closed = false;
@@ -190,4 +210,6 @@ class TFormHlav : public QMainWindow, public IAppView {
   std::function<void(const std::string& path)> m_storeMonitorSet;
   QAction* m_couplingModes[3] = {};  // normal, coupled, all equal
   int m_activePage = 0;
+  QString m_programDir;
+  TFormAbout* m_formAbout = nullptr;  // created at its first showing, kept
 };

@@ -12,6 +12,8 @@
 #include "shell/Lang.h"
 #include "shell/view/TFormHlav.h"
 
+#include "monitor/view/MonitorCommands.h"
+
 SettingsState TFormHlav::SettingsFromWindow() const {
   SettingsState s;
   // The frame is the window manager's: the inner rectangle comes back as
@@ -30,7 +32,7 @@ SettingsState TFormHlav::SettingsFromWindow() const {
   }
   s.injectionInMs = m_core->params.injectionAsTime;
   if (const auto* detailed = findChild<QCheckBox*>("CheckBoxExtMonitor")) s.extMonitorDetailed = detailed->isChecked();
-  s.monitorWindowVisible = m_monitorWindowVisible;
+  s.monitorWindowVisible = m_monitor ? m_monitor->Visible() : m_monitorWindowVisible;
   s.recent = m_files->Recent();
   s.image = m_core->image;
   s.reserved = m_reservedState;
