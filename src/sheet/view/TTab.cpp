@@ -368,19 +368,21 @@ void TTab::PaintTable(QPainter& p) {
     p.setPen(C(kRaisedShadow));
     p.drawLine(L, T, L + W, T + H);
   }
-  if (!yc) {
+  // A collapsed axis has no header: its label would stand over nothing (the
+  // data-label box takes a collapsed Y's place).
+  if (!xc) {
     const QString text = Q(SheetTitleText(s.xAxis.label));
     p.setFont(FitFont(labelFont, text, CL - 3 - L));
     p.setPen(xCov == Coverage::kAll ? Qt::white : Qt::black);
     p.drawText(QRect(L, T, CL - 3 - L, H), Qt::AlignRight | Qt::AlignTop, text);
   }
-  if (!xc) {
+  if (!xc && !yc) {
     const QString text = Q(SheetTitleText(s.yAxis.label));
     p.setFont(FitFont(labelFont, text, CL - L - 5));
     p.setPen(yCov == Coverage::kAll ? Qt::white : Qt::black);
     const int h = QFontMetrics(p.font()).height();
     p.drawText(QRect(L + 5, CT - 1 - h, CL - L - 5, h), Qt::AlignLeft | Qt::AlignBottom, text);
-  } else {
+  } else if (xc) {
     const QString text = Q(SheetTitleText(s.yAxis.label));
     p.setFont(FitFont(labelFont, text, W - 5));
     p.setPen(yCov == Coverage::kAll ? Qt::white : Qt::black);
