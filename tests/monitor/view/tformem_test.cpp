@@ -153,6 +153,45 @@ class TFormEMTest : public QObject {
     QVERIFY(rig.Place().focused == nullptr);
   }
 
+  // A double click opens the element's dialog; the press it stands in for
+  // starts no move.
+  void doubleClickOpensPropertiesWithoutAMove() {
+    Rig rig;
+    rig.EnterEdit();
+    CMyComponent& label = rig.Item(0);
+    const QPoint at = rig.Centre(0);
+    QString opened;
+    QTimer::singleShot(0, [&] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) {
+        opened = dialog->windowTitle();
+        dialog->close();
+      }
+    });
+    Press(rig.S(), at);
+    Release(rig.S(), at);
+    Send(rig.S(), QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+    QCOMPARE(opened, QString("Properties"));
+    Move(rig.S(), at + QPoint(30, 30), Qt::LeftButton);
+    Release(rig.S(), at + QPoint(30, 30));
+    QCOMPARE(label.Left, 10);
+    QCOMPARE(label.Top, 10);
+  }
+
+  // Insert opens "Add watch" in normal mode too, at the last right press.
+  void insertOpensAddWatchInNormalMode() {
+    Rig rig;
+    QString opened;
+    QTimer::singleShot(0, [&] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) {
+        opened = dialog->windowTitle();
+        dialog->close();
+      }
+    });
+    QTest::keyClick(&rig.form, Qt::Key_Insert);
+    QCOMPARE(opened, QString("Add watch"));
+    QCOMPARE(rig.Place().Count(), 3);
+  }
+
   void deleteAndBackwards() {
     Rig rig;
     rig.EnterEdit();
