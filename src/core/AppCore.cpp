@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 
 #include "files/Codepage.h"
 #include "image/BikeDefaults.h"
@@ -26,8 +28,13 @@ void CAppCore::Tick() {
   }
   m_view.TickSheets();
   if (pendingCommit.Due(tickCount)) CommitRequest(pendingCommit.Control(), 0);
-  ReadPort();
-  StepConversation();
+  if (playbackActive) {
+    // The log stands in for the unit: no port, no conversation.
+    playback.Tick([this](const Frame& f) { OnLiveFrame(f); });
+  } else {
+    ReadPort();
+    StepConversation();
+  }
 
   if (messageTicks > 0 && --messageTicks == 0) {
     m_view.SetMessageVisible(false);
@@ -36,6 +43,7 @@ void CAppCore::Tick() {
   }
 
   WatchConnection();
+  TickRecording();
   m_view.SetVersionVisible(!m_noConnectionShown);
   if (monitorCatalogue.SetConnected(!m_noConnectionShown)) m_view.MonitorValuesChanged();
   m_view.RefreshLiveHighlights();
@@ -63,6 +71,7 @@ void CAppCore::StepConversation() {
         break;
       case LinkMode::Releasing:
         if (++retries <= kReleaseSendLimit) {
+          if (retries > 1) ++linkStats.retries;
           SendBlockFrame();
         } else {
           FailRun(std::string(LookupText(1, "Reset error")));
@@ -107,11 +116,16 @@ void CAppCore::StepIdle() {
 
 void CAppCore::RetryOrFail(int limit, int errorSlot) {
   if (++retries <= limit) {
+    // The first send of a block counts 1 (Start... clears it): only the later ones are repeats.
+    if (retries > 1) ++linkStats.retries;
     SendBlockFrame();
     return;
   }
   FailRun(textSlots[errorSlot]);
   if (mode == LinkMode::Verifying) programDone = false;
+  // The blocks read so far stay in the image, as one step of the history:
+  // a single Undo brings back the whole image from before the Read.
+  if (mode == LinkMode::Reading) TakeReadBlocks();
   // Whatever the run got to, image and unit are not known to be equal; the
   // blocks not yet written stay dirty.
   imageMatchesUnit = 0;
@@ -119,6 +133,7 @@ void CAppCore::RetryOrFail(int limit, int errorSlot) {
 }
 
 void CAppCore::FailRun(const std::string& text) {
+  RecordLinkError(LinkError::kRunFailed);
   m_view.SetMessageColour(clRed);
   m_view.SetMessageText(text);
   messageTicks = kMessageTicks;
@@ -188,6 +203,7 @@ void CAppCore::OpenPort() {
   m_view.SetPortLabel(std::string(kPortLabelPrefix) + "COM" + std::to_string(com), m_port->DeviceName(com));
 
   if (!m_port->Open(com)) {
+    RecordLinkError(LinkError::kPortNotOpened);
     if (!silentOpen && portIndex != kAutoPortIndex) {
       // The reason goes on a second line: what failed and what to do about it.
       const std::string reason = OpenFailureText(m_port->LastOpenFailure(), com, CurrentLanguage());
@@ -236,6 +252,13 @@ void CAppCore::ReadPort() {
   if (got < kFrameSize) return;
   // Only the first frame is decoded; anything read behind it is dropped.
   const std::span<const std::uint8_t> frame(m_receive.data(), kFrameSize);
+  ++linkStats.framesReceived;
+  if (FrameIsValid(frame)) {
+    m_awaitingAnswer = false;
+  } else {
+    ++linkStats.checkByteFailures;
+    RecordLinkError(LinkError::kCheckByte);
+  }
   if (frame[0] == kReplyLive)
     OnLiveFrame(frame);
   else
@@ -244,17 +267,37 @@ void CAppCore::ReadPort() {
 
 void CAppCore::SendBlockFrame() {
   if (!portEnabled) return;
+  m_idleRequestSent = mode == LinkMode::Idle;
   sendTicks = 0;
   block = command & kCmdBlockMask;
   const Frame f = BuildBlockFrame(command, image, mode == LinkMode::Reading, mode == LinkMode::Releasing);
-  m_port->Write(f.data(), f.size());
+  WriteFrame(f.data(), f.size());
 }
 
 void CAppCore::SendStatusFrame() {
   if (!portEnabled) return;
   const Frame f = BuildStatusFrame(image, {tuningOn, oneShot});
   oneShot = {};
-  m_port->Write(f.data(), f.size());
+  WriteFrame(f.data(), f.size());
+}
+
+void CAppCore::WriteFrame(const std::uint8_t* data, std::size_t size) {
+  // A closed port sends nothing; its open failure is already recorded.
+  if (!m_port->IsOpen()) {
+    m_port->Write(data, size);
+    return;
+  }
+  if (m_awaitingAnswer) {
+    ++linkStats.timeouts;
+    RecordLinkError(LinkError::kNoAnswer);
+  }
+  if (m_port->Write(data, size) == size) {
+    ++linkStats.framesSent;
+    m_awaitingAnswer = true;
+  } else {
+    m_awaitingAnswer = false;
+    RecordLinkError(LinkError::kWriteFailed);
+  }
 }
 
 void CAppCore::ButtonTestClick(std::string_view name) {
@@ -288,6 +331,8 @@ void CAppCore::SetFileNameAndCaption(std::string name) {
 }
 
 void CAppCore::StartRead() {
+  // A log stands in for the unit during playback: there is nothing to read.
+  if (playbackActive) return;
   // A change still waiting for its commit is the user's: it goes into the
   // image (and the history) before the unit's image replaces it.
   FlushPendingCommit();
@@ -303,6 +348,7 @@ void CAppCore::StartRead() {
 }
 
 void CAppCore::StartVerify() {
+  if (playbackActive) return;
   FlushPendingCommit();
   m_view.ReadActivePage();
   StoreAll();
@@ -317,6 +363,7 @@ void CAppCore::StartVerify() {
 }
 
 void CAppCore::StartProgram() {
+  if (playbackActive) return;
   FlushPendingCommit();
   m_view.ReadActivePage();
   StoreAll();
@@ -327,6 +374,8 @@ void CAppCore::StartProgram() {
 }
 
 void CAppCore::ProgramDirtyBlocks() {
+  // Edits made while a log plays stay dirty until the unit is back.
+  if (playbackActive) return;
   const int first = LowestDirtyBlock();
   if (first < 0) return;
   command = static_cast<std::uint8_t>(first);
@@ -478,10 +527,110 @@ int CAppCore::Restore(const std::optional<CEditHistory::Restored>& restored) {
 }
 
 // ---------------------------------------------------------------------------
+// Live-data recording
+
+bool CAppCore::StartRecording(const std::string& path) {
+  if (playbackActive) return false;
+  LiveLogHeader header;
+  header.unitText = unitText;
+  header.unitDate = unitDate;
+  header.unitTime = unitTime;
+  header.bootLine = bootLine;
+  header.unitIdentity = unitInfo;
+  header.image = image;
+  const bool started = recorder.Start(path, std::move(header));
+  m_view.RecordingChanged();
+  return started;
+}
+
+void CAppCore::StopRecording() {
+  if (!recorder.Recording()) return;
+  recorder.Stop();
+  TickRecording();  // a failure of the last write is reported like any other
+  m_view.RecordingChanged();
+}
+
+void CAppCore::RecordLiveFrame(std::span<const std::uint8_t> frame) {
+  if (playbackActive || frame.size() < kFrameSize) return;
+  // "No connection" still shows at the first frame of a new connection.
+  if (m_noConnectionShown) m_autoRecordArmed = true;
+  if (autoRecord && m_autoRecordArmed && !recorder.Recording() && !StartRecording()) ShowRecordingFailure();
+  m_autoRecordArmed = false;
+  recorder.OnFrame(frame.first<kFrameSize>(), image);
+}
+
+void CAppCore::TickRecording() {
+  recorder.Tick();
+  if (!recorder.TakeFailure()) return;
+  // The link goes on; only the recording ends, with the file's whole records kept.
+  ShowRecordingFailure();
+  m_view.RecordingChanged();
+}
+
+void CAppCore::ShowRecordingFailure() {
+  m_view.SetMessageColour(clRed);
+  m_view.SetMessageText(FillInText(kRecordingStoppedText.Get(), {recorder.Error()}));
+  m_view.SetMessageVisible(true);
+  messageTicks = kMessageTicks;
+}
+
+// ---------------------------------------------------------------------------
+// Live-data playback
+
+bool CAppCore::StartPlayback(const std::string& path) {
+  playbackError.clear();
+  if (mode != LinkMode::Idle) {
+    playbackError = "a Read, Verify or Program is running";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    playbackError = "cannot open " + path;
+    return false;
+  }
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LiveLogContents log = ReadLiveLog(std::string_view(bytes));
+  if (!log.HeaderOk()) {
+    playbackError = log.message.empty() ? "not a live-data log" : log.message;
+    return false;
+  }
+  if (!log.Complete()) playbackError = log.message;  // played up to where it stops
+  StopRecording();
+  if (!playbackActive) m_portEnabledBeforePlayback = portEnabled;
+  ClosePort();
+  portEnabled = false;
+  playback.Start(std::move(log), path);
+  playbackActive = true;
+  silenceTicks = 0;
+  m_view.PlaybackChanged();
+  return true;
+}
+
+void CAppCore::StopPlayback() {
+  if (!playbackActive) return;
+  playback.Stop();
+  playbackActive = false;
+  portEnabled = m_portEnabledBeforePlayback;
+  silenceTicks = kInitialSilenceTicks;
+  silentOpen = true;
+  OpenPort();
+  m_view.PlaybackChanged();
+}
+
+void CAppCore::PlaybackStep() {
+  playback.StepFrame([this](const Frame& f) { OnLiveFrame(f); });
+}
+
+void CAppCore::PlaybackSeek(std::uint64_t micros) {
+  playback.Seek(micros, [this](const Frame& f) { OnLiveFrame(f); });
+}
+
+// ---------------------------------------------------------------------------
 // Replies
 
 void CAppCore::OnLiveFrame(std::span<const std::uint8_t> frame) {
   if (!FrameIsValid(frame)) return;
+  RecordLiveFrame(frame);
   silenceTicks = 0;
   DecodeLiveFrame(frame, live);
   changedBlocks = live.changedBlocks;
@@ -570,11 +719,15 @@ void CAppCore::OnReadReply(int b, std::span<const std::uint8_t> payload) {
     SendNext(static_cast<std::uint8_t>(command + 1));
     return;
   }
+  TakeReadBlocks();
+  StartVerifyFromReply();
+}
+
+void CAppCore::TakeReadBlocks() {
   const ConfigImage received = image;
   NormaliseAndLoad();
   m_view.WriteAllPages();
   RecordReceived(received);
-  StartVerifyFromReply();
 }
 
 void CAppCore::OnVerifyReply(int b, std::span<const std::uint8_t> payload) {
@@ -631,6 +784,9 @@ void CAppCore::OnIdleReply(int b, std::span<const std::uint8_t> payload) {
     DecodeUnitInfo();
     return;
   }
+  // Only an answer to the idle link's own request: a late reply to a failed
+  // or finished run would put the unit's old block over the user's image.
+  if (!m_idleRequestSent) return;
   // A block the unit changed on its own (its auto-tuning): take it over.
   std::copy(payload.begin(), payload.end(), image.begin() + std::ptrdiff_t(BlockOffset(b)));
   RecordReceived(image);

@@ -9,12 +9,15 @@
 #include <string_view>
 
 #include "core/AppView.h"
+#include "core/LivePlayback.h"
+#include "core/LiveRecorder.h"
 #include "core/PendingCommit.h"
 #include "image/ConfigImage.h"
 #include "image/EditHistory.h"
 #include "image/Pages.h"
 #include "image/ParamSet.h"
 #include "link/Frame.h"
+#include "link/LinkStats.h"
 #include "link/LiveValues.h"
 #include "link/SerialPort.h"
 #include "monitor/ParameterCatalogue.h"
@@ -207,7 +210,32 @@ class CAppCore {
   void ShowPrintStamp(const std::string& dateTime);
   bool printMode = false;
 
+  // Live-data recording. StartRecording writes into `path`, or a dated file
+  // in recorder.logsDir when it is empty, and refuses during playback; the
+  // reason of a refusal is recorder.Error(). With autoRecord a recording
+  // starts at the first frame of every connection unless one is running.
+  // While playbackActive the frames come from a log: they are not recorded.
+  bool StartRecording(const std::string& path = {});
+  void StopRecording();
+  CLiveRecorder recorder;
+  bool autoRecord = false;
+  bool playbackActive = false;
+  // Playback of a live-data log: the port is closed while it runs and opened
+  // again afterwards; refused during a run. Why a start was refused, or where
+  // a damaged log stops, is in playbackError.
+  bool StartPlayback(const std::string& path);
+  void StopPlayback();
+  void PlaybackStep();
+  void PlaybackSeek(std::uint64_t micros);
+  CLivePlayback playback;
+  std::string playbackError;
+
+  // The link's counters for the Link window; errors are stamped with linkClock().
+  LinkCounters linkStats;
+  std::int64_t (*linkClock)() = &SystemWallClockMs;
+
  private:
+  bool m_portEnabledBeforePlayback = true;
   void StartRun(LinkMode newMode, std::uint8_t newCommand, int textSlot);
   void SendNext(std::uint8_t newCommand);
   void StartVerifyFromReply();
@@ -224,6 +252,9 @@ class CAppCore {
   // Records blocks just received from the unit (`received`, before the
   // program changed anything).
   void RecordReceived(const ConfigImage& received);
+  // The blocks a Read brought, finished or not: normalised, shown and
+  // recorded as one step of the history.
+  void TakeReadBlocks();
   int Restore(const std::optional<CEditHistory::Restored>& restored);
   void ProgramAfterChange();
 
@@ -232,11 +263,21 @@ class CAppCore {
   void RetryOrFail(int limit, int errorSlot);
   void FailRun(const std::string& text);
   void WatchConnection();
+  void RecordLiveFrame(std::span<const std::uint8_t> frame);
+  void TickRecording();
+  void ShowRecordingFailure();
   void FinishRelease();
   void OnReleaseReply();
+  // Writes a frame and counts it; the one before it still unanswered is a timeout.
+  void WriteFrame(const std::uint8_t* data, std::size_t size);
+  void RecordLinkError(LinkError error) { linkStats.RecordError(error, linkClock()); }
 
   IAppView& m_view;
   std::unique_ptr<ISerialPort> m_port;
   std::array<std::uint8_t, kReceiveBufferSize> m_receive{};
   bool m_noConnectionShown = false;
+  bool m_autoRecordArmed = true;  // until this connection's first frame
+  bool m_awaitingAnswer = false;
+  // The last block frame went out from the idle link (not from a run).
+  bool m_idleRequestSent = false;
 };

@@ -68,4 +68,9 @@ class IAppView {
   // The external monitor opens (first showing: the automatic set, fitted
   // to the screens, normal mode).
   virtual void OpenExternalMonitor() {}
+  // A live-data recording started or stopped (by itself too, after a failed
+  // write): the tool-bar button and the status bar follow.
+  virtual void RecordingChanged() {}
+  // A playback of a live-data log started or ended.
+  virtual void PlaybackChanged() {}
 };

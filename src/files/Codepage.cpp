@@ -18,7 +18,8 @@ class Iconv {
   }
   Iconv(const Iconv&) = delete;
   Iconv& operator=(const Iconv&) = delete;
-  bool Ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+  // (iconv_t)-1 is how iconv_open reports failure.
+  bool Ok() const { return m_cd != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
   iconv_t Get() const { return m_cd; }
 
  private:

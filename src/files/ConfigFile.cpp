@@ -312,7 +312,7 @@ class Reader {
 
 std::string WriteConfigFile(const ConfigImage& image, const ConfigFileIdentity& identity) {
   std::string out;
-  out.reserve(48 * 1024);
+  out.reserve(std::size_t{48} * 1024);
   Writer writer(image, out);
   writer.Header();
   for (const ConfigSection& section : ConfigSections()) {

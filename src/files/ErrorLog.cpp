@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr off_t kRotateSize = 1024 * 1024;
+constexpr off_t kRotateSize = off_t{1024} * 1024;
 constexpr std::size_t kDebugOutputMax = 255;
 
 }  // namespace

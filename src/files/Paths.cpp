@@ -19,6 +19,7 @@ constexpr std::string_view kErrorLogFileName = "IGN.err";
 constexpr std::string_view kExeDirFileName = "data.ign";
 constexpr std::string_view kMonitorSetSuffix = "EMON.cem";
 constexpr std::string_view kAppFolder = "ventrix";
+constexpr std::string_view kLogsFolder = "logs";
 
 std::string Join(std::string_view dir, std::string_view name) {
   std::string path(dir);
@@ -59,6 +60,7 @@ AppPaths MakeAppPaths(std::string_view configHome, std::string_view stateHome, s
   p.monitorSetFile = p.imageStateFile + std::string(kMonitorSetSuffix);
   p.errorLogFile = Join(p.stateDir, kErrorLogFileName);
   p.exeDirFile = Join(p.dataDir, kExeDirFileName);
+  p.logsDir = Join(p.dataDir, kLogsFolder);
   return p;
 }
 

@@ -18,6 +18,7 @@ struct AppPaths {
   std::string monitorSetFile;     // the image state file's path followed by "EMON.cem"
   std::string errorLogFile;       // stateDir/IGN.err
   std::string exeDirFile;         // dataDir/data.ign
+  std::string logsDir;            // dataDir/logs: live-data recordings
 };
 
 // The paths below three base folders (no trailing slash needed).

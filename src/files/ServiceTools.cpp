@@ -300,6 +300,8 @@ SaveAllNewResult SaveAllNew(const std::string& folder) {
   const CBikeReferenceTables tables;
   std::vector<std::string> bytes;
   std::vector<FileToWrite> files;
+  bytes.reserve(kBikeTypeCount);
+  files.reserve(kBikeTypeCount);
   for (int type = 0; type < kBikeTypeCount; ++type) bytes.push_back(DefaultFile(type, *sheets, *params, tables));
   for (int type = 0; type < kBikeTypeCount; ++type)
     files.push_back({Join(folder, DefaultFileName(type)), bytes[At(type)]});

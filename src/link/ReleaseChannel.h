@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/PrivateSocket.h"
+
 // The port-release channel: how a firmware loader asks a running Ventrix for
 // its serial port and tells it when the port is free again.
 //
@@ -42,33 +44,25 @@ std::string ReleaseSocketPath();
 // The receiving end, owned by the main window. Not copyable.
 class CReleaseListener {
  public:
-  CReleaseListener() = default;
-  ~CReleaseListener();
-  CReleaseListener(const CReleaseListener&) = delete;
-  CReleaseListener& operator=(const CReleaseListener&) = delete;
-
   // Creates the directory when needed and binds a non-blocking socket at
   // ReleaseSocketPath(). A socket file that nobody listens on any more is
   // replaced; one that another live instance listens on is left alone and
   // Listen fails.
   bool Listen();
-  bool IsListening() const { return m_fd >= 0; }
+  bool IsListening() const { return m_socket.IsOpen(); }
   // For the window's socket notifier; -1 when not listening.
-  int Fd() const { return m_fd; }
+  int Fd() const { return m_socket.Fd(); }
   // The next well-formed request queued, skipping malformed datagrams;
   // nothing when none is queued. Never waits.
   std::optional<ReleaseRequest> Receive();
   // Closes the socket and removes its file if it is still ours.
-  void Stop();
+  void Stop() { m_socket.Close(); }
 
-  const std::string& Path() const { return m_path; }
-  const std::string& LastError() const { return m_lastError; }
+  const std::string& Path() const { return m_socket.Path(); }
+  const std::string& LastError() const { return m_socket.LastError(); }
 
  private:
-  int m_fd = -1;
-  std::string m_path;
-  unsigned long m_boundInode = 0;
-  std::string m_lastError;
+  CBoundSocket m_socket;
 };
 
 // Sends one request to the listener at ReleaseSocketPath(). False, with the

@@ -57,6 +57,8 @@ std::int32_t Sat(std::int64_t v) {
       std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
+// Callers round in doubles first: a value beyond 64 bits must saturate here,
+// not come out of llround as an unspecified number.
 std::int64_t Sat64(double v) {
   if (!(v == v)) return 0;
   return static_cast<std::int64_t>(std::clamp(v, -9.0e15, 9.0e15));
@@ -67,7 +69,7 @@ double UsableScale(double k) { return (std::isfinite(k) && k > 0) ? k : 1.0; }
 double UsableStep(double s) { return (std::isfinite(s) && s > 0) ? s : 1.0; }
 
 // One step s (display units) in raw units, at least one.
-std::int64_t RawStep(double s, double k) { return std::max<std::int64_t>(1, Sat64(std::llround(s / k))); }
+std::int64_t RawStep(double s, double k) { return std::max<std::int64_t>(1, Sat64(std::round(s / k))); }
 
 bool SameGroup(const CAxe& a, const CAxe& b) { return (a.groupMask & b.groupMask) != 0 && a.numeric == b.numeric; }
 
@@ -933,7 +935,7 @@ void CGraph2D::Paint(GraphDisplayList& out, const GraphTextMetrics& metrics, con
     const double k = L.hScale;
     const double s2 = Thinned(L.hGrad.s2, L.xs / k, kLabelSpacing);
     ForEachStep(static_cast<double>(L.hMin) * k, static_cast<double>(L.hMax) * k, s2, [&](double v) {
-      const int x = L.XOf(Sat64(std::llround(v / k)));
+      const int x = L.XOf(Sat64(std::round(v / k)));
       b.Line({x, plot.top}, {x, L.PB + kTickReach}, kGridColour);
     });
   }
@@ -941,7 +943,7 @@ void CGraph2D::Paint(GraphDisplayList& out, const GraphTextMetrics& metrics, con
     const double k = L.dScale;
     const double s2 = Thinned(L.dGrad.s2, L.ys / k, kLabelSpacing);
     ForEachStep(static_cast<double>(L.dMin) * k, static_cast<double>(L.dataTop) * k, s2, [&](double v) {
-      const int y = L.YOf(Sat64(std::llround(v / k)), L.n - 1);
+      const int y = L.YOf(Sat64(std::round(v / k)), L.n - 1);
       b.Line({L.PL - kTickReach, y}, {plot.Right(), y}, kGridColour);
     });
     if (stacked) {
@@ -956,7 +958,7 @@ void CGraph2D::Paint(GraphDisplayList& out, const GraphTextMetrics& metrics, con
     const double s4 = Thinned(L.hGrad.s4, L.xs / k, kLabelSpacing);
     int lastRight = std::numeric_limits<int>::min();
     ForEachStep(static_cast<double>(L.hMin) * k, static_cast<double>(L.hMax) * k, s4, [&](double v) {
-      const std::int64_t raw = Sat64(std::llround(v / k));
+      const std::int64_t raw = Sat64(std::round(v / k));
       std::string text;
       if (L.hNumeric) {
         text = AxisLabelText(s4, v);
@@ -981,7 +983,7 @@ void CGraph2D::Paint(GraphDisplayList& out, const GraphTextMetrics& metrics, con
     int lastTop = std::numeric_limits<int>::max();
     for (int t = 0; t < 100000; ++t) {
       const double v = from + t * s4;
-      const int y = L.YOf(Sat64(std::llround(v / k)), sc);
+      const int y = L.YOf(Sat64(std::round(v / k)), sc);
       if (y < plot.top) break;
       const int top = y - textH / 2;
       if (top + textH > lastTop) continue;
@@ -1005,7 +1007,7 @@ void CGraph2D::Paint(GraphDisplayList& out, const GraphTextMetrics& metrics, con
   const SheetLiveInputs& live = m_model.LiveInputs();
   if ((s.flags & kSheetLivePoint) && live.Connected() && L.hNumeric) {
     auto liveLine = [&](double value, TColor colour) {
-      const int x = L.XOf(Sat64(std::llround(value / L.hScale)));
+      const int x = L.XOf(Sat64(std::round(value / L.hScale)));
       if (x >= L.PL && x <= plot.Right()) b.Line({x, plot.top}, {x, L.PB}, colour);
     };
     if (L.rpmHorizontal) liveLine(live.engineSpeed, kLiveLineEngine);

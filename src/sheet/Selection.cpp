@@ -155,10 +155,9 @@ void BeginSelection(CSheet& sheet, SelectionMode mode, SheetEntry at, bool shift
   if (otherKind || shift == ctrl) {
     ClearSelection(sheet);
     s.anchor = at;
-  } else if (ctrl) {
+  } else if (ctrl || s.kind == kSelNone || KindOfEntry(s.anchor) != kind) {
+    // Ctrl starts a rectangle of its own; so does Shift with nothing to extend from.
     s.anchor = at;
-  } else if (s.kind == kSelNone || KindOfEntry(s.anchor) != kind) {
-    s.anchor = at;  // Shift with nothing to extend from
   }
   s.mode = mode;
   s.drag |= 1;

@@ -1,5 +1,8 @@
 #include "shell/CommandLine.h"
 
+#include <algorithm>
+#include <filesystem>
+
 #include "files/ServiceCli.h"
 #include "shell/Lang.h"
 
@@ -62,6 +65,29 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   return cl;
 }
 
+std::string StartFile(const std::vector<std::string>& args, std::string& error) {
+  std::size_t first = 0;
+  if (!args.empty() && std::ranges::find(kLanguageWords, args[0]) != std::end(kLanguageWords)) first = 1;
+  if (args.size() <= first) return {};
+  if (args.size() > first + 1) {
+    error = "one file at a time";
+    return {};
+  }
+  return args[first];
+}
+
+std::string AbsoluteStartPath(const std::string& path, const std::string& cwd) {
+  const std::filesystem::path p(path);
+  if (p.is_absolute()) return path;
+  return (std::filesystem::path(cwd) / p).lexically_normal().string();
+}
+
+std::string StartFileRefusal(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return path + ": is a directory, not a configuration file";
+  return {};
+}
+
 std::string UsageText(const std::string& program) {
   std::string languages;
   for (const char* word : kLanguageWords) languages += std::string(languages.empty() ? "" : ", ") + word;
@@ -71,7 +97,7 @@ std::string UsageText(const std::string& program) {
     serviceHelp += std::string("  ") + c.option + " " + c.synopsis + "\n      " + c.help + "\n";
   }
   return "Usage: " + program +
-         " [--demo] [LANGUAGE] [Qt options]\n"
+         " [--demo] [LANGUAGE] [FILE.ign] [Qt options]\n"
          "       " +
          program + " --help | --version\n" + serviceLines +
          "\n"
@@ -89,6 +115,9 @@ std::string UsageText(const std::string& program) {
          "LANGUAGE, as the first word: " +
          languages +
          ".\n"
+         "FILE.ign is opened after start-up as File > Open would (a file named like a\n"
+         "language word: ./ENGLISH). While Ventrix runs, a second start with a file hands\n"
+         "the file to the running one, which keeps its serial port, and ends at once.\n"
          "\n"
          "Environment:\n"
          "  VENTRIX_COM<n>    device of port COM n, e.g. VENTRIX_COM1=/dev/ttyUSB3\n"
@@ -98,9 +127,11 @@ std::string UsageText(const std::string& program) {
          "\n"
          "Files: settings in $XDG_CONFIG_HOME/ventrix (~/.config/ventrix), the image and\n"
          "the error log in $XDG_STATE_HOME/ventrix (~/.local/state/ventrix), the exe-dir\n"
-         "file data.ign in $XDG_DATA_HOME/ventrix (~/.local/share/ventrix).\n"
+         "file data.ign in $XDG_DATA_HOME/ventrix (~/.local/share/ventrix), the port-release\n"
+         "and single-instance sockets in $XDG_RUNTIME_DIR/ventrix.\n"
          "\n"
-         "Exit status: 0 normal end, 1 failure (a file not read or written), 2 bad option.\n";
+         "Exit status: 0 normal end (or the file handed over), 1 failure (a file not read or\n"
+         "written, a running Ventrix that did not take the file), 2 bad option or argument.\n";
 }
 
 std::string VersionText() { return std::string("ventrix ") + VENTRIX_VERSION + " (built " + VENTRIX_BUILD_DATE + ")"; }

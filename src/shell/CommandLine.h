@@ -22,6 +22,17 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
+// The file to open after start-up, from the words the application got (Qt's
+// options already taken out): a first word that is a language word stays the
+// language; a word after it, or any other first word, is a path. Empty when
+// there is none; `error` set for more than one.
+std::string StartFile(const std::vector<std::string>& args, std::string& error);
+// `path` made absolute against `cwd`, so that another process can open it.
+std::string AbsoluteStartPath(const std::string& path, const std::string& cwd);
+// Why `path` cannot be a configuration file at all (a directory); empty when
+// it may be one. A missing file is left to the open, which reports it.
+std::string StartFileRefusal(const std::string& path);
+
 // Usage text for --help and after a bad option; `program` is argv[0]'s name.
 std::string UsageText(const std::string& program);
 // "ventrix 0.1.0 (built 2026-12-10)".

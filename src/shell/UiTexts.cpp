@@ -19,7 +19,24 @@ constexpr NamedText kMenuCaptions[] = {
     {"MenuPrint", {0, {"&Print", "&Drucken", "&Imprimer", "&Tisk"}}},
     {"MenuExit", {0, {"E&xit", "&Beenden", "&Sortir", "&Konec"}}},
     {"MenuCom", {0, {"&Com", "&Com", "&Com", "&Com"}}},
+    {"MenuLink", {0, {"&Link...", "&Verbindung...", "&Liaison...", "&Spojení..."}}},
     {"MenuDevice", {0, {"&Ignition", "&Zündung", "&Allumage", "&Zapalování"}}},
+    // The Log menu
+    {"MenuLog", {0, {"L&og", "&Protokoll", "&Journal", "&Záznam"}}},
+    {"MenuLogStart", {0, {"&Start recording", "Aufzeichnung &starten", "&Démarrer l'enregistrement", "&Spustit záznam"}}},
+    {"MenuLogStop", {0, {"S&top recording", "Aufzeichnung &beenden", "&Arrêter l'enregistrement", "&Zastavit záznam"}}},
+    {"MenuLogAuto",
+     {0,
+      {"Record at every &connection", "Bei jeder &Verbindung aufzeichnen", "Enregistrer à chaque &connexion",
+       "Zaznamenávat při každém &spojení"}}},
+    {"MenuLogOpen",
+     {0, {"&Play back a log...", "Protokoll &abspielen...", "&Rejouer un journal...", "&Přehrát záznam..."}}},
+    {"MenuLogEndPlayback",
+     {0, {"&End playback", "Wiedergabe b&eenden", "&Terminer la lecture", "&Ukončit přehrávání"}}},
+    {"MenuLogExport",
+     {0, {"E&xport log to CSV...", "Protokoll als CSV e&xportieren...", "E&xporter le journal en CSV...",
+          "E&xportovat záznam do CSV..."}}},
+    {"MenuLogChart", {0, {"&Chart...", "&Diagramm...", "&Graphique...", "&Graf..."}}},
     {"MenuRead", {0, {"&Read", "&Lesen", "&Lire", "&Číst"}}},
     {"ButtonRead", {0, {"&Read", "&Lesen", "&Lire", "&Číst"}}},
     {"MenuVerify", {0, {"&Verify", "&Vergleichen", "&Vérifier", "&Verifikovat"}}},
@@ -156,6 +173,22 @@ constexpr CLngStr kServoIOff{0, {"I off", "I aus", "I arrêt", "I vyp"}};
 constexpr CLngStr kServoDOff{0, {"D off", "D aus", "D arrêt", "D vyp"}};
 
 constexpr NamedText kControlCaptions[] = {
+    // The Link window
+    {"LabelLinkDevice", {0, {"Device", "Gerät", "Périphérique", "Zařízení"}}},
+    {"LabelLinkSent",
+     {0,
+      {"Frames sent per second", "Gesendete Rahmen pro Sekunde", "Trames envoyées par seconde",
+       "Odeslané rámce za sekundu"}}},
+    {"LabelLinkReceived",
+     {0,
+      {"Frames received per second", "Empfangene Rahmen pro Sekunde", "Trames reçues par seconde",
+       "Přijaté rámce za sekundu"}}},
+    {"LabelLinkCheckByte",
+     {0, {"Check-byte failures", "Prüfbyte-Fehler", "Erreurs d'octet de contrôle", "Chyby kontrolního bajtu"}}},
+    {"LabelLinkRetries", {0, {"Retries", "Wiederholungen", "Répétitions", "Opakování"}}},
+    {"LabelLinkTimeouts", {0, {"Timeouts", "Zeitüberschreitungen", "Délais dépassés", "Vypršení času"}}},
+    {"LabelLinkLastError", {0, {"Last error", "Letzter Fehler", "Dernière erreur", "Poslední chyba"}}},
+    {"LabelLinkLastErrorTime", {0, {"When", "Wann", "Quand", "Kdy"}}},
     {"LabelSpojeni",
      {0, {"No connection with PC", "Keine Verbindung mit dem PC", "Pas de connexion avec le PC", "Není spojení s PC"}}},
     {"CheckBoxProgHned",
@@ -707,17 +740,173 @@ constexpr const char* kLanguageNeutralControls[] = {
 };
 }  // namespace
 
+// The live channels of the time chart and the CSV export, by channel key.
+constexpr NamedText kLiveChannelNames[] = {
+    {"rpm", {0, {"Engine speed", "Drehzahl", "Régime moteur", "Otáčky"}}},
+    {"throttle", {0, {"Throttle", "Drosselklappe", "Papillon", "Plyn"}}},
+    {"afr", {0, {"Lambda (AFR)", "Lambda (AFR)", "Lambda (AFR)", "Lambda (AFR)"}}},
+    {"lambdaMv", {0, {"Lambda sensor", "Lambdasonde", "Sonde lambda", "Lambda sonda"}}},
+    {"advance", {0, {"Advance", "Vorzündung", "Avance", "Předstih"}}},
+    {"advance1", {0, {"Advance 1", "Vorzündung 1", "Avance 1", "Předstih 1"}}},
+    {"advance2", {0, {"Advance 2", "Vorzündung 2", "Avance 2", "Předstih 2"}}},
+    {"advance3", {0, {"Advance 3", "Vorzündung 3", "Avance 3", "Předstih 3"}}},
+    {"advance4", {0, {"Advance 4", "Vorzündung 4", "Avance 4", "Předstih 4"}}},
+    {"injectionA", {0, {"Injection time A", "Einspritzzeit A", "Temps d'injection A", "Čas vstřiku A"}}},
+    {"injectionB", {0, {"Injection time B", "Einspritzzeit B", "Temps d'injection B", "Čas vstřiku B"}}},
+    {"injection1A", {0, {"Injection time 1A", "Einspritzzeit 1A", "Temps d'injection 1A", "Čas vstřiku 1A"}}},
+    {"injection2A", {0, {"Injection time 2A", "Einspritzzeit 2A", "Temps d'injection 2A", "Čas vstřiku 2A"}}},
+    {"injection3A", {0, {"Injection time 3A", "Einspritzzeit 3A", "Temps d'injection 3A", "Čas vstřiku 3A"}}},
+    {"injection4A", {0, {"Injection time 4A", "Einspritzzeit 4A", "Temps d'injection 4A", "Čas vstřiku 4A"}}},
+    {"injection1B", {0, {"Injection time 1B", "Einspritzzeit 1B", "Temps d'injection 1B", "Čas vstřiku 1B"}}},
+    {"injection2B", {0, {"Injection time 2B", "Einspritzzeit 2B", "Temps d'injection 2B", "Čas vstřiku 2B"}}},
+    {"injection3B", {0, {"Injection time 3B", "Einspritzzeit 3B", "Temps d'injection 3B", "Čas vstřiku 3B"}}},
+    {"injection4B", {0, {"Injection time 4B", "Einspritzzeit 4B", "Temps d'injection 4B", "Čas vstřiku 4B"}}},
+    {"maxInjectionDuty", {0, {"Max. injection", "Max. Einspritzung", "Injection max.", "Max. vstřik"}}},
+    {"injectionByThrottle",
+     {0, {"Injection by throttle", "Einspritzung nach TPS", "Injection selon papillon", "Vstřik dle TPS"}}},
+    {"coolant", {0, {"Coolant", "Kühlflüssigkeit", "T. moteur", "Voda"}}},
+    {"air", {0, {"Inlet air", "Ansaugluft", "T. air", "Vzduch"}}},
+    {"ap", {0, {"Air pressure", "Luftdruck", "Pression atmosphérique", "Atmosférický tlak"}}},
+    {"iap", {0, {"Intake pressure", "Ansaugdruck", "Pression d'admission", "Podtlak sání"}}},
+    {"supply", {0, {"Supply voltage", "Versorgungsspannung", "Tension d'alimentation", "Napájecí napětí"}}},
+    {"speed", {0, {"Speed", "Geschwindigkeit", "Vitesse", "Rychlost"}}},
+    {"gear", {0, {"Gear", "Gang", "Rapport", "Rychlostní stupeň"}}},
+    {"gasHandle", {0, {"Gas handle", "Gasgriff", "Poignée des gaz", "Plynová rukojeť"}}},
+    {"dwell", {0, {"Dwell", "Schließzeit", "Temps de charge", "Doba nabíjení"}}},
+    {"injectionPositionA",
+     {0, {"Injection position A", "Einspritzlage A", "Position d'injection A", "Poloha vstřiku A"}}},
+    {"injectionPositionB",
+     {0, {"Injection position B", "Einspritzlage B", "Position d'injection B", "Poloha vstřiku B"}}},
+    {"coolantCorrection",
+     {0, {"Coolant correction", "Kühlflüssigkeitskorrektur", "Correction T. moteur", "Korekce dle vody"}}},
+    {"airCorrection", {0, {"Air correction", "Luftkorrektur", "Correction T. air", "Korekce dle vzduchu"}}},
+    {"apCorrection", {0, {"Pressure correction", "Druckkorrektur", "Correction de pression", "Korekce dle tlaku"}}},
+    {"startCorrection", {0, {"Starting correction", "Startkorrektur", "Correction de démarrage", "Korekce startu"}}},
+    {"accelerationCorrection",
+     {0, {"Acceleration correction", "Beschleunigungskorrektur", "Correction d'accélération", "Korekce akcelerace"}}},
+    {"voltageCorrection",
+     {0, {"Voltage correction", "Spannungskorrektur", "Correction de tension", "Korekce dle napětí"}}},
+    {"coolantAdvanceCorrection",
+     {0,
+      {"Coolant advance correction", "Vorzündungskorrektur Kühlflüssigkeit", "Correction d'avance T. moteur",
+       "Korekce předstihu dle vody"}}},
+    {"idleAdvanceCorrection",
+     {0,
+      {"Idle advance correction", "Vorzündungskorrektur Leerlauf", "Correction d'avance au ralenti",
+       "Korekce předstihu volnoběhu"}}},
+    {"potAdvanceCorrection",
+     {0,
+      {"Potentiometer advance correction", "Vorzündungskorrektur Potentiometer", "Correction d'avance potentiomètre",
+       "Korekce předstihu potenciometrem"}}},
+    {"potInjectionCorrection",
+     {0,
+      {"Potentiometer injection correction", "Einspritzkorrektur Potentiometer", "Correction d'injection potentiomètre",
+       "Korekce vstřiku potenciometrem"}}},
+    {"intakeServo", {0, {"Intake servo", "Ansaugservo", "Servo d'admission", "Sací servo"}}},
+    {"exhaustServo", {0, {"Exhaust servo", "Abgasservo", "Servo d'échappement", "Výfukové servo"}}},
+    {"stepServoPosition",
+     {0, {"Step servo position", "Schrittmotorlage", "Position du moteur pas à pas", "Poloha krokového motoru"}}},
+    {"potentiometer", {0, {"Potentiometer", "Potentiometer", "Potentiomètre", "Potenciometr"}}},
+    {"throttleSensorMv", {0, {"Throttle sensor", "Drosselklappensensor", "Capteur de papillon", "Snímač plynu"}}},
+    {"iapSensorMv",
+     {0, {"Intake pressure sensor", "Ansaugdrucksensor", "Capteur de pression d'admission", "Snímač podtlaku"}}},
+    {"ignitionLimiter",
+     {0, {"Limiter by ignition", "Begrenzer Zündung", "Limiteur par allumage", "Omezovač zapalováním"}}},
+    {"injectionLimiter",
+     {0, {"Limiter by injection", "Begrenzer Einspritzung", "Limiteur par injection", "Omezovač vstřikem"}}},
+    {"retardLimiter",
+     {0, {"Limiter by retard", "Begrenzer Spätzündung", "Limiteur par retard", "Omezovač zpožděním zážehu"}}},
+};
+
 const CLngStr kExternalMonitorCaption{0,
                                       {"External monitor", "External monitor", "External monitor", "Externí monitor"}};
 
 const CLngStr kAboutCaption{
     0, {"About Ventrix_2007", "Über Programm Ventrix_2007", "Information Ventrix_2007", "O programu Ventrix_2007"}};
+const CLngStr kTimeChartCaption{0, {"Time chart", "Zeitdiagramm", "Graphique temporel", "Časový graf"}};
 const CLngStr kPrintFailedText{
     0, {"Printing failed: %1", "Drucken fehlgeschlagen: %1", "Échec de l'impression : %1", "Tisk se nezdařil: %1"}};
 
+const CLngStr kLinkStatsCaption{0, {"Link", "Verbindung", "Liaison", "Spojení"}};
+const CLngStr kLinkErrorTexts[kLinkErrorCount] = {
+    {0, {"none", "keiner", "aucune", "žádná"}},
+    {0, {"wrong check byte", "falsches Prüfbyte", "octet de contrôle erroné", "chybný kontrolní bajt"}},
+    {0, {"no answer in time", "keine Antwort in der Zeit", "pas de réponse à temps", "žádná odpověď včas"}},
+    {0, {"transfer gave up", "Übertragung abgebrochen", "transfert abandonné", "přenos selhal"}},
+    {0,
+     {"port could not be opened", "Anschluss ließ sich nicht öffnen", "le port n'a pas pu être ouvert",
+      "port nelze otevřít"}},
+    {0, {"frame not written", "Rahmen nicht geschrieben", "trame non écrite", "rámec nebyl zapsán"}},
+};
+
+// Short names of the Monitor page's fixed texts ("RPM = ...", "AP = ...")
+// read the same in every language, as on the page.
+constexpr NamedText kLiveCsvNames[] = {
+    {"csvTime", {0, {"Time", "Zeit", "Temps", "Čas"}}},
+    {"csvInput", {0, {"input", "Eingang", "entrée", "vstup"}}},
+    {"csvOutput", {0, {"output", "Ausgang", "sortie", "výstup"}}},
+    {"csvInOrder", {0, {"in order", "in Ordnung", "en ordre", "v pořádku"}}},
+    {"csvN2o", {0, {"N2O", nullptr, nullptr, nullptr}}},
+    {"csvBase", {0, {"BASE", nullptr, nullptr, nullptr}}},
+    {"csvTpError", {0, {"TP sensor error", "Fehler TP-Sensor", "Erreur capteur TP", "Chyba čidla TP"}}},
+    {"csvIapError", {0, {"IAP sensor error", "Fehler IAP-Sensor", "Erreur capteur IAP", "Chyba čidla IAP"}}},
+    {"csvApError", {0, {"AP sensor error", "Fehler AP-Sensor", "Erreur capteur AP", "Chyba čidla AP"}}},
+    {"csvTestsLocked",
+     {0, {"Output tests locked", "Ausgangstests gesperrt", "Tests des sorties verrouillés", "Testy výstupů zamčeny"}}},
+    {"csvIdleControl", {0, {"idle control", "Leerlaufregelung", "régulation du ralenti", "regulace volnoběhu"}}},
+    {"csvMode", {0, {"mode", "Modus", "mode", "režim"}}},
+    {"csvAt", {0, {"AT", nullptr, nullptr, nullptr}}},
+    {"csvPilotLight", {0, {"Pilot light", "Kontrollleuchte", "Témoin", "Kontrolka"}}},
+    {"csvTuningState", {0, {"Tuning state", "Abstimmungszustand", "État du réglage", "Stav ladění"}}},
+    {"csvLambda", {0, {"LAMBDA", nullptr, nullptr, nullptr}}},
+    {"csvDwell", {0, {"Dwell", nullptr, nullptr, nullptr}}},
+    {"csvRpm", {0, {"RPM", nullptr, nullptr, nullptr}}},
+    {"csvAp", {0, {"AP", nullptr, nullptr, nullptr}}},
+    {"csvIap", {0, {"IAP", nullptr, nullptr, nullptr}}},
+    {"csvTp", {0, {"TP", nullptr, nullptr, nullptr}}},
+    {"csvU", {0, {"U", nullptr, nullptr, nullptr}}},
+    {"csvProgrammings",
+     {0, {"Number of programmings", "Anzahl der Programmierungen", "Nombre de programmations", "Počet programování"}}},
+    {"csvTest", {0, {"Test", nullptr, nullptr, nullptr}}},
+    {"csvSinceStart", {0, {"Time since start", "Zeit seit Start", "Temps depuis le démarrage", "Čas od startu"}}},
+    {"csvTwCorrection", {0, {"TW correction", nullptr, nullptr, nullptr}}},
+    {"csvAtCorrection", {0, {"AT correction", nullptr, nullptr, nullptr}}},
+    {"csvApCorrection", {0, {"AP correction", nullptr, nullptr, nullptr}}},
+    {"csvStartCorrection", {0, {"Starting corr.", nullptr, nullptr, nullptr}}},
+    {"csvUCorrection", {0, {"U correction", nullptr, nullptr, nullptr}}},
+    {"csvPotCorrection", {0, {"Potent. correction", nullptr, nullptr, nullptr}}},
+    {"csvRpmSpeed", {0, {"Rpm/Speed", nullptr, nullptr, nullptr}}},
+    {"csvLearnedRatio",
+     {0, {"Rpm/Speed learned, gear", "Rpm/Speed gelernt, Gang", "Rpm/Speed appris, rapport",
+          "Rpm/Speed naučený, stupeň"}}},
+    {"csvIdleCorrection", {0, {"Idle correction", nullptr, nullptr, nullptr}}},
+    {"csvAccCorrection", {0, {"Acc. corr", nullptr, nullptr, nullptr}}},
+    {"csvChangedBlocks", {0, {"Changed blocks", "Geänderte Blöcke", "Blocs modifiés", "Změněné bloky"}}},
+    {"csvSavingCountdown",
+     {0, {"Saving countdown", "Speichern, Restzeit", "Enregistrement, décompte", "Ukládání, odpočet"}}},
+    {"csvUnitVersion", {0, {"Unit version", "Version des Steuergeräts", "Version du boîtier", "Verze jednotky"}}},
+};
+
+const CLngStr kPlaybackBannerText{
+    0, {"Playback: %1", "Wiedergabe: %1", "Lecture : %1", "Přehrávání: %1"}};
+const CLngStr kRecordingStatusText{
+    0, {"Recording %1  %2", "Aufzeichnung %1  %2", "Enregistrement %1  %2", "Záznam %1  %2"}};
+const CLngStr kLogFileFilter{0,
+                             {"Ventrix live-data logs (*.vxlog)", "Ventrix-Protokolle (*.vxlog)",
+                              "Journaux Ventrix (*.vxlog)", "Záznamy Ventrix (*.vxlog)"}};
+const CLngStr kLogOpenFailedText{
+    0, {"The log cannot be played back: %1", "Das Protokoll kann nicht abgespielt werden: %1",
+        "Le journal ne peut pas être rejoué : %1", "Záznam nelze přehrát: %1"}};
+
+const CLngStr kRecordingStoppedText{0,
+                                    {"Recording stopped: %1", "Aufzeichnung angehalten: %1",
+                                     "Enregistrement arrêté : %1", "Záznam zastaven: %1"}};
+
+std::span<const NamedText> LiveCsvNames() { return kLiveCsvNames; }
 std::span<const NamedText> MenuCaptions() { return kMenuCaptions; }
 std::span<const NamedText> Hints() { return kHints; }
 std::span<const NamedText> ControlCaptions() { return kControlCaptions; }
 std::span<const SlotCaption> SlotCaptions() { return kSlotCaptions; }
 std::span<const RadioGroupText> RadioGroupItems() { return kRadioGroupItems; }
 std::span<const char* const> LanguageNeutralControls() { return kLanguageNeutralControls; }
+std::span<const NamedText> LiveChannelNames() { return kLiveChannelNames; }

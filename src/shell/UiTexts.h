@@ -2,6 +2,7 @@
 
 #include <span>
 
+#include "link/LinkStats.h"
 #include "shell/Lang.h"
 
 // Texts of the main window's controls, by the controls' object names. The
@@ -38,12 +39,32 @@ std::span<const RadioGroupText> RadioGroupItems();
 // fixed formats, texts written by their page. The language walk leaves them alone.
 std::span<const char* const> LanguageNeutralControls();
 
+// Column names of a live-data log's CSV export that no Monitor page text
+// gives, by the export's column keys.
+std::span<const NamedText> LiveCsvNames();
+// A recording ended by a failed write; %1 the file and the system's reason.
+extern const CLngStr kRecordingStoppedText;
+// The banner that stands in for the connection labels during playback (%1 the file),
+// the status bar while recording (%1 duration, %2 size), the log dialogs' filter,
+// and a log that cannot be played (%1 the reason).
+extern const CLngStr kPlaybackBannerText;
+extern const CLngStr kRecordingStatusText;
+extern const CLngStr kLogFileFilter;
+extern const CLngStr kLogOpenFailedText;
+
 // Caption of the external monitor window.
 extern const CLngStr kExternalMonitorCaption;
 // Caption of the About window, set each time it is activated.
 extern const CLngStr kAboutCaption;
+// Caption of the time chart window.
+extern const CLngStr kTimeChartCaption;
+// Names of the time chart's live channels, by channel key.
+std::span<const NamedText> LiveChannelNames();
 // A page that could not be printed; %1 the printer or the PDF file.
 extern const CLngStr kPrintFailedText;
+// The Link window's caption, and its last-error texts by LinkError.
+extern const CLngStr kLinkStatsCaption;
+extern const CLngStr kLinkErrorTexts[kLinkErrorCount];
 
 // Texts that are the same in every language.
 inline constexpr const char* kPortMenuItemPrefix = "Com ";  // "Com 1" .. "Com 20"

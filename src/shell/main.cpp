@@ -3,12 +3,14 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -18,11 +20,16 @@
 #include "files/ServiceCli.h"
 #include "link/PosixSerialPort.h"
 #include "shell/CommandLine.h"
+#include "shell/InstanceChannel.h"
 #include "shell/view/ErrorHandling.h"
+#include "shell/view/OpenRequests.h"
 #include "shell/view/TFormHlav.h"
 #include "shell/view/TerminationSignals.h"
 
 namespace {
+
+// A second start ends within a second whatever the running one does.
+constexpr int kHandOverTimeoutMs = 800;
 
 // The simulator is built next to the program (build tree: tools/unitsim);
 // VENTRIX_UNITSIM names another one.
@@ -102,6 +109,7 @@ int main(int argc, char* argv[]) {
   std::vector<std::string> qtArgStore{argc > 0 ? argv[0] : "ventrix"};
   qtArgStore.insert(qtArgStore.end(), cl.passOn.begin(), cl.passOn.end());
   std::vector<char*> qtArgv;
+  qtArgv.reserve(qtArgStore.size() + 1);
   for (auto& a : qtArgStore) qtArgv.push_back(a.data());
   qtArgv.push_back(nullptr);
   int qtArgc = static_cast<int>(qtArgStore.size());
@@ -115,6 +123,32 @@ int main(int argc, char* argv[]) {
       std::fprintf(stderr, "%s: unknown option '%s'\n%s", programName.c_str(), arg.c_str(),
                    UsageText(programName).c_str());
       return kExitUsage;
+    }
+  }
+
+  // A file from outside goes to the Ventrix already running, which keeps its
+  // port; only when none runs does this one start with it.
+  std::string argError;
+  std::string startFile = StartFile(args, argError);
+  if (!argError.empty()) {
+    std::fprintf(stderr, "%s: %s\n%s", programName.c_str(), argError.c_str(), UsageText(programName).c_str());
+    return kExitUsage;
+  }
+  if (!startFile.empty()) {
+    std::error_code ec;
+    startFile = AbsoluteStartPath(startFile, std::filesystem::current_path(ec).string());
+    if (const std::string refusal = StartFileRefusal(startFile); !refusal.empty()) {
+      std::fprintf(stderr, "%s: %s\n", programName.c_str(), refusal.c_str());
+      return kExitUsage;
+    }
+    switch (HandFileToRunningInstance(startFile, kHandOverTimeoutMs, &argError)) {
+      case HandOver::kDone:
+        return 0;
+      case HandOver::kFailed:
+        std::fprintf(stderr, "%s: %s not handed over: %s\n", programName.c_str(), startFile.c_str(), argError.c_str());
+        return 1;
+      case HandOver::kNoInstance:
+        break;
     }
   }
 
@@ -139,7 +173,11 @@ int main(int argc, char* argv[]) {
       form.close();
       app.quit();
     });
+    auto* openRequests = new COpenRequests(form);  // the window owns it
+    if (!openRequests->Listen())
+      qWarning("single-instance channel unavailable: %s", openRequests->Listener().LastError().c_str());
     form.show();
+    if (!startFile.empty()) openRequests->Open(QFile::decodeName(QByteArray::fromStdString(startFile)));
     result = app.exec();
   } catch (const std::exception& e) {
     QMessageBox::critical(nullptr, "Ventrix", QString::fromLocal8Bit(e.what()));

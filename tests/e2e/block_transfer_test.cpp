@@ -3,12 +3,12 @@
 
 #include <functional>
 #include <memory>
-#include <random>
 
 #include "core/AppCore.h"
 #include "image/Normalise.h"
 #include "link/PosixSerialPort.h"
 #include "support/PtyUnit.h"
+#include "support/RandomImage.h"
 #include "support/RecordingView.h"
 
 namespace {
@@ -31,14 +31,7 @@ CUnitSim UnitWith(const ConfigImage& image, SimFaults faults = {}) {
   return CUnitSim(config);
 }
 
-// A random image as the program would hold it: normalised.
-ConfigImage RandomImage(unsigned seed) {
-  std::mt19937 rng(seed);
-  ConfigImage image;
-  for (auto& b : image) b = static_cast<std::uint8_t>(rng());
-  NormaliseImage(image);
-  return image;
-}
+using testsupport::RandomImage;
 
 // Read, verify and program through the real serial code on a pseudo-terminal.
 class BlockTransfer : public ::testing::Test {

@@ -91,6 +91,7 @@ TEST(PathsTest, XdgFoldersOrTheirDefaultsBelowHome) {
   EXPECT_EQ(p.monitorSetFile, xdg / "state/ventrix/_Ventrix_2007_v83.iniEMON.cem");
   EXPECT_EQ(p.errorLogFile, xdg / "state/ventrix/IGN.err");
   EXPECT_EQ(p.exeDirFile, xdg / "data/ventrix/data.ign");
+  EXPECT_EQ(p.logsDir, xdg / "data/ventrix/logs");
 
   // Relative or empty variables are ignored, as the XDG rules ask.
   ::setenv("XDG_CONFIG_HOME", "relative/cfg", 1);

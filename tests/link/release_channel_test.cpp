@@ -11,29 +11,16 @@
 #include <optional>
 
 #include "link/ReleaseChannel.h"
+#include "support/ScopedRuntimeDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Each test gets its own XDG_RUNTIME_DIR; the old value comes back after.
+// Each test gets its own XDG_RUNTIME_DIR.
 class ReleaseChannel : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) m_oldXdg = old;
-    char tmpl[] = "/tmp/ventrix-xdgXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    m_xdg = tmpl;
-    setenv("XDG_RUNTIME_DIR", m_xdg.c_str(), 1);
-  }
-  void TearDown() override {
-    if (m_oldXdg) {
-      setenv("XDG_RUNTIME_DIR", m_oldXdg->c_str(), 1);
-    } else {
-      unsetenv("XDG_RUNTIME_DIR");
-    }
-    fs::remove_all(m_xdg);
-  }
+  void SetUp() override { ASSERT_TRUE(m_runtime.Ok()); }
 
   std::string SocketPath() const { return m_xdg + "/ventrix/port-release.sock"; }
 
@@ -54,8 +41,8 @@ class ReleaseChannel : public ::testing::Test {
     return poll(&p, 1, 5000) == 1;
   }
 
-  std::string m_xdg;
-  std::optional<std::string> m_oldXdg;
+  testsupport::ScopedRuntimeDir m_runtime;
+  const std::string m_xdg = m_runtime.Path();
 };
 
 TEST_F(ReleaseChannel, SocketPathFollowsRuntimeDir) {

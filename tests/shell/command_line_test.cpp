@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "shell/CommandLine.h"
 
 namespace {
@@ -81,4 +83,41 @@ TEST(CommandLine, ServiceCommandsTakeTheirOperandsAndNothingElse) {
        {"ventrix --write-defaults DIR\n", "ventrix --compare-defaults NEWDIR OLDDIR\n",
         "ventrix --import-old-maps OLDFILE BASE.ign OUT.ign\n", "ventrix --save-map-percent IN.ign OUT\n"})
     EXPECT_NE(usage.find(line), std::string::npos) << line;
+}
+
+// The language word rule stays: only a first word that is a language word is
+// the language; a path is a path, whatever it looks like.
+TEST(CommandLine, StartFileFollowsTheLanguageWord) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string file;
+    bool error;
+  };
+  const Case cases[] = {
+      {{}, "", false},
+      {{"CESKY"}, "", false},
+      {{"tune.ign"}, "tune.ign", false},
+      {{"DEUTSCH", "My tune ě.ign"}, "My tune ě.ign", false},
+      {{"./ENGLISH"}, "./ENGLISH", false},
+      {{"english"}, "english", false},  // the words are matched exactly
+      {{"a.ign", "b.ign"}, "", true},
+      {{"FRENCH", "a.ign", "CESKY"}, "", true},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_EQ(StartFile(c.args, error), c.file) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(!error.empty(), c.error) << ::testing::PrintToString(c.args);
+  }
+
+  const std::pair<const char*, const char*> paths[] = {
+      {"tune.ign", "/home/j/tunes/tune.ign"},
+      {"./sub/../My tune.ign", "/home/j/tunes/My tune.ign"},
+      {"../Zündung č.ign", "/home/j/Zündung č.ign"},
+      {"/abs/x.ign", "/abs/x.ign"},
+  };
+  for (const auto& [given, absolute] : paths) EXPECT_EQ(AbsoluteStartPath(given, "/home/j/tunes"), absolute);
+
+  const auto dir = std::filesystem::temp_directory_path();
+  EXPECT_NE(StartFileRefusal(dir.string()).find("is a directory"), std::string::npos);
+  EXPECT_EQ(StartFileRefusal((dir / "ventrix-no-such-file.ign").string()), "") << "missing: left to Open";
 }

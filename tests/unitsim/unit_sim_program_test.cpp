@@ -187,6 +187,8 @@ TEST_F(UnitSimProgramTest, RefusesBadStartOptions) {
       {{"--image", (m_dir / "missing.bin").string()}, 1},
       {{"--image", shortImage.string()}, 1},
       {{"--blank-image", "--image", shortImage.string()}, 2},
+      {{"--fault-from", "5", "--fault-until", "4"}, 2},
+      {{"--restart-after-ms", "100"}, 2},  // nothing to restart from without --hangup
   };
   for (const auto& c : cases) {
     Child child = Spawn(c.args);

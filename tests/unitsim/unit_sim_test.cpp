@@ -174,15 +174,16 @@ TEST(UnitSimIdentityTest, MonthCodesOfAllMonths) {
 }
 
 // Pattern letters per frame sent: '.' good reply, 'x' none, 'c' bad check
-// byte, 'g' noise then a good reply.
+// byte, 'g' noise then a good reply, 'w' a good reply naming another block.
 std::string ReplyPattern(CUnitSim& sim, int frames, int garbageBytes) {
   std::string pattern;
   for (int i = 0; i < frames; ++i) {
-    const Bytes out = Send(sim, MakeFrame(0x41 + i % 19));
+    const std::uint8_t cmd = static_cast<std::uint8_t>(0x41 + i % 19);
+    const Bytes out = Send(sim, MakeFrame(cmd));
     if (out.empty()) {
       pattern += 'x';
     } else if (out.size() == kFrame) {
-      pattern += IsValid(out) ? '.' : 'c';
+      pattern += !IsValid(out) ? 'c' : out[0] == (cmd ^ 0x80) ? '.' : 'w';
     } else if (out.size() == kFrame + static_cast<std::size_t>(garbageBytes)) {
       pattern += IsValid(Bytes(out.begin() + garbageBytes, out.end())) ? 'g' : '?';
     } else {
@@ -219,6 +220,30 @@ TEST(UnitSimFaultTest, FaultPatterns) {
          f.corruptEvery = 3;
        }),
        ".xcx.x.x"},
+      // A window of frames 3..5 (counted from 1): the fault starts and ends by itself.
+      {"corrupt in 3..5", faults([](SimFaults& f) {
+         f.corruptEvery = 1;
+         f.fromFrame = 3;
+         f.untilFrame = 5;
+       }),
+       "..ccc..."},
+      {"silent in 2..3", faults([](SimFaults& f) {
+         f.silent = true;
+         f.fromFrame = 2;
+         f.untilFrame = 3;
+       }),
+       ".xx....."},
+      {"another block from 7", faults([](SimFaults& f) {
+         f.wrongBlockEvery = 1;
+         f.fromFrame = 7;
+       }),
+       "......ww"},
+      {"cable pulled at 4", faults([](SimFaults& f) {
+         f.hangup = true;
+         f.fromFrame = 4;
+         f.untilFrame = 4;
+       }),
+       "...xxxxx"},
   };
   for (const auto& c : cases) {
     UnitSimConfig cfg;
@@ -241,6 +266,43 @@ TEST(UnitSimFaultTest, DroppedReplyStillActsButSilentUnitDoesNot) {
   EXPECT_EQ(silent.Image(), DefaultSimImage());
   silent.SetSilent(false);
   EXPECT_EQ(Send(silent, MakeFrame(0x42)).size(), kFrame);
+}
+
+TEST(UnitSimFaultTest, WrongBlockReplyNamesTheNextBlockAndLateRepliesOnlyInTheWindow) {
+  UnitSimConfig cfg;
+  cfg.faults.wrongBlockEvery = 1;
+  CUnitSim wrong(cfg);
+  EXPECT_EQ(Send(wrong, MakeFrame(0x45))[0], 0xC6);
+  EXPECT_EQ(Send(wrong, MakeFrame(0x53))[0], 0xC0) << "after block 19 comes block 0";
+  EXPECT_EQ(Send(wrong, MakeFrame(0x30))[0], 0xB0) << "live data keeps its code";
+
+  cfg.faults = {.delayMs = 500, .fromFrame = 2, .untilFrame = 2};
+  CUnitSim late(cfg);
+  late.Receive(MakeFrame(0x41).data(), kFrame, 0);
+  late.Receive(MakeFrame(0x42).data(), kFrame, 0);
+  late.Receive(MakeFrame(0x43).data(), kFrame, 0);
+  EXPECT_EQ(late.TakeOutput(0).size(), kFrame) << "frame 1 is answered at once";
+  EXPECT_TRUE(late.TakeOutput(499).empty()) << "frame 3's reply waits behind frame 2's";
+  EXPECT_EQ(late.TakeOutput(500).size(), 2 * kFrame);
+}
+
+TEST(UnitSimFaultTest, PulledCableLosesEverythingUntilTheRestart) {
+  UnitSimConfig cfg;
+  cfg.faults = {.delayMs = 100, .hangup = true};
+  cfg.faults.fromFrame = 2;
+  CUnitSim sim(cfg);
+  sim.Receive(MakeFrame(0x41).data(), kFrame, 0);
+  EXPECT_FALSE(sim.HungUp());
+  sim.Receive(MakeFrame(0x02, Pattern(9)).data(), kFrame, 10);
+  EXPECT_TRUE(sim.HungUp());
+  EXPECT_FALSE(sim.NextOutputDueMs()) << "the reply still on its way went with the cable";
+  EXPECT_EQ(sim.Image(), DefaultSimImage()) << "the frame never arrived";
+
+  sim.Restart();
+  EXPECT_FALSE(sim.HungUp());
+  EXPECT_EQ(Send(sim, MakeFrame(0x02, Pattern(9)), 20).size(), kFrame) << "healthy: no delay, no hang-up";
+  EXPECT_EQ(sim.Image()[150], Pattern(9)[0]);
+  EXPECT_EQ(sim.FramesSeen(), 3);
 }
 
 TEST(UnitSimFaultTest, DelayedRepliesComeDueInOrder) {

@@ -251,6 +251,24 @@ void CUnitSim::HandleFrame(const Frame& frame, SimMs nowMs) {
     LogLine(nowMs, "RX bad check", frame.data(), frame.size());
     return;
   }
+  if (m_hungUp) {
+    LogLine(nowMs, "RX lost, cable pulled", frame.data(), frame.size());
+    return;
+  }
+  ++m_framesSeen;
+  if (m_faults.hangup && InFaultWindow()) {
+    m_hungUp = true;
+    ++m_stats.hangups;
+    // What was still on its way to the PC goes with the cable.
+    m_output.clear();
+    LogLine(nowMs, "cable pulled, lost", frame.data(), frame.size());
+    return;
+  }
+  if (m_faults.silent && InFaultWindow()) {
+    ++m_stats.silentFrames;
+    LogLine(nowMs, "RX silent", frame.data(), frame.size());
+    return;
+  }
   if (!m_silentAfterFired && m_faults.silentAfter >= 0 && m_stats.framesAccepted >= m_faults.silentAfter) {
     m_silentAfterFired = true;
     m_silent = true;
@@ -318,15 +336,39 @@ std::optional<Frame> CUnitSim::Answer(const Frame& frame, SimMs nowMs) {
   return reply;
 }
 
+bool CUnitSim::InFaultWindow() const {
+  return m_framesSeen >= m_faults.fromFrame && (m_faults.untilFrame == 0 || m_framesSeen <= m_faults.untilFrame);
+}
+
+void CUnitSim::Restart() {
+  m_hungUp = false;
+  m_silent = false;
+  m_faults = {};
+  m_silentAfterFired = false;
+  m_partial.clear();
+  m_output.clear();
+  LogLine(m_lastByteMs, "restart", nullptr, 0);
+}
+
 void CUnitSim::QueueReply(Frame reply, SimMs nowMs) {
   const int n = ++m_replyNumber;
-  const auto hits = [n](int every) { return every > 0 && n % every == 0; };
+  const bool inWindow = InFaultWindow();
+  const auto hits = [n, inWindow](int every) { return inWindow && every > 0 && n % every == 0; };
   if (hits(m_faults.dropEvery)) {
     ++m_stats.repliesDropped;
     LogLine(nowMs, "TX dropped", reply.data(), reply.size());
     return;
   }
-  Pending p{nowMs + std::max<SimMs>(m_faults.delayMs, 0), {}};
+  std::string tag = "TX";
+  // Live data has no block number to get wrong.
+  if (hits(m_faults.wrongBlockEvery) && reply[0] != kReplyLive) {
+    const int other = ((reply[0] & kCmdBlockMask) + 1) % (kMaxBlock + 1);
+    reply[0] = static_cast<std::uint8_t>((reply[0] & ~kCmdBlockMask) | other);
+    SealFrame(reply);
+    ++m_stats.repliesMisnumbered;
+    tag = "TX misnumbered";
+  }
+  Pending p{nowMs + (inWindow ? std::max<SimMs>(m_faults.delayMs, 0) : 0), {}};
   if (hits(m_faults.garbageEvery) && m_faults.garbageBytes > 0) {
     ++m_stats.garbageBursts;
     // Deterministic noise, different for each burst.
@@ -337,7 +379,6 @@ void CUnitSim::QueueReply(Frame reply, SimMs nowMs) {
     }
     LogLine(nowMs, "TX garbage", p.bytes.data(), p.bytes.size());
   }
-  std::string tag = "TX";
   if (hits(m_faults.corruptEvery)) {
     ++m_stats.repliesCorrupted;
     reply[kCheckByteIndex] ^= 0x5A;

@@ -26,6 +26,13 @@ using SimMs = std::int64_t;
 // frame the unit accepts, so with dropEvery = 3 the 3rd, 6th, ... replies are
 // lost. A count of 0 turns the fault off. Faults combine: a reply picked for
 // both garbage and corruption gets both.
+//
+// All of them but silentAfter act only on a window of frames: fromFrame to
+// untilFrame, counted from 1 over every valid frame the unit receives
+// (answered or not; Restart() counts on), so a fault can be made to hit one
+// block of a run and to end by itself a few frames later. Nothing in them is
+// random: the same faults and the same frames give the same line, byte for
+// byte.
 struct SimFaults {
   int dropEvery = 0;     // the unit acts on the frame, the reply never arrives
   int corruptEvery = 0;  // the reply arrives with a wrong check byte
@@ -33,6 +40,13 @@ struct SimFaults {
   int garbageEvery = 0;  // garbageBytes of noise arrive just before the reply
   int garbageBytes = 17;
   int silentAfter = -1;  // after this many accepted frames the unit goes silent; -1 never
+  int fromFrame = 1;
+  int untilFrame = 0;       // 0: the window never ends
+  bool silent = false;      // frames in the window are neither acted on nor answered
+  int wrongBlockEvery = 0;  // the reply names the next block number (19 is followed by 0)
+  // The cable is pulled as frame fromFrame is sent: that frame and all after
+  // it are lost, and nothing more comes from the unit until Restart().
+  bool hangup = false;
 };
 
 constexpr std::size_t kIdentitySize = 150;
@@ -127,6 +141,8 @@ struct UnitSimStats {
   int repliesQueued = 0;
   int repliesDropped = 0;
   int repliesCorrupted = 0;
+  int repliesMisnumbered = 0;
+  int hangups = 0;
   int garbageBursts = 0;
   int statusFrames = 0;
   int resets = 0;
@@ -162,6 +178,14 @@ class CUnitSim {
   // A silent unit neither answers nor acts on frames (as if switched off).
   void SetSilent(bool silent) { m_silent = silent; }
   bool IsSilent() const { return m_silent; }
+  // The cable was pulled (SimFaults::hangup): whoever carries the line must
+  // drop it now. The unit keeps its image.
+  bool HungUp() const { return m_hungUp; }
+  // Power back on after a pulled cable or a fault run: a healthy unit that
+  // still holds its image, with nothing half received or queued.
+  void Restart();
+  // Valid frames received so far: the numbers SimFaults' window counts.
+  int FramesSeen() const { return m_framesSeen; }
 
   // Frame log: one line per frame received and per reply, with the time and
   // a hex dump. Pass nullptr to stop. The stream must outlive the sim.
@@ -219,6 +243,7 @@ class CUnitSim {
   std::optional<Frame> Answer(const Frame& frame, SimMs nowMs);
   void Tune(SimMs nowMs);
   void TakeTestRequests(const Frame& status, SimMs nowMs);
+  bool InFaultWindow() const;
   void QueueReply(Frame reply, SimMs nowMs);
   void LogLine(SimMs nowMs, std::string_view tag, const std::uint8_t* data, std::size_t size);
 
@@ -246,6 +271,8 @@ class CUnitSim {
   int m_steadyRpm = -1;
   int m_steadyThrottle10 = -1;
   bool m_silentAfterFired = false;
+  bool m_hungUp = false;
+  int m_framesSeen = 0;
 
   std::vector<std::uint8_t> m_partial;
   SimMs m_lastByteMs = 0;

@@ -50,6 +50,17 @@ const char kUsage[] =
     "  --garbage-every N     send noise before every N-th reply\n"
     "  --garbage-bytes K     length of that noise (default 17)\n"
     "  --silent-after N      stop answering after N frames\n"
+    "  --fault-from N        the faults above and below act on frames N to M\n"
+    "  --fault-until M       only, counted from 1 over every valid frame\n"
+    "                        received (default: from the first, no end)\n"
+    "  --silent              neither act on nor answer frames in that window\n"
+    "  --wrong-block-every N  answer every N-th frame with the next block's\n"
+    "                        number\n"
+    "  --hangup              pull the cable (close the terminal) as frame\n"
+    "                        --fault-from arrives\n"
+    "  --restart-after-ms N  N ms after the cable is pulled, come back on a new\n"
+    "                        terminal (its path printed on a line of its own,\n"
+    "                        --link pointed at it), healthy, with the image kept\n"
     "  --steady RPM,THROTTLE  hold the engine at RPM and THROTTLE (x0.1 %)\n"
     "  --tests-locked        report the output tests locked (live flag 4.3);\n"
     "                        the unit then refuses every test but Stop\n"
@@ -88,6 +99,7 @@ struct Options {
   int steadyThrottle10 = -1;
   std::optional<std::string> logPath;
   std::optional<std::string> linkPath;
+  std::optional<int> restartAfterMs;
   bool help = false;
 };
 
@@ -141,6 +153,18 @@ Options ParseOptions(int argc, char** argv) {
       o.faults.garbageBytes = ParseNumber(name, value(), 1, 4096);
     } else if (name == "--silent-after") {
       o.faults.silentAfter = ParseNumber(name, value(), 0, 1000000000);
+    } else if (name == "--fault-from") {
+      o.faults.fromFrame = ParseNumber(name, value(), 1, 1000000000);
+    } else if (name == "--fault-until") {
+      o.faults.untilFrame = ParseNumber(name, value(), 1, 1000000000);
+    } else if (name == "--silent") {
+      o.faults.silent = true;
+    } else if (name == "--wrong-block-every") {
+      o.faults.wrongBlockEvery = ParseNumber(name, value(), 0, 1000000);
+    } else if (name == "--hangup") {
+      o.faults.hangup = true;
+    } else if (name == "--restart-after-ms") {
+      o.restartAfterMs = ParseNumber(name, value(), 0, 600000);
     } else if (name == "--steady") {
       const std::string_view v = value();
       const auto comma = v.find(',');
@@ -158,6 +182,9 @@ Options ParseOptions(int argc, char** argv) {
     }
   }
   if (o.imagePath && o.blankImage) throw OptionError{"--image and --blank-image exclude each other"};
+  if (o.faults.untilFrame != 0 && o.faults.untilFrame < o.faults.fromFrame)
+    throw OptionError{"--fault-until must not come before --fault-from"};
+  if (o.restartAfterMs && !o.faults.hangup) throw OptionError{"--restart-after-ms needs --hangup"};
   return o;
 }
 
@@ -229,6 +256,51 @@ bool MakeLink(const std::string& link, const std::string& target, std::string& e
   return true;
 }
 
+// The unit's end of the cable: a pseudo-terminal whose slave the program
+// opens as its serial device.
+struct Terminal {
+  int master = -1;
+  int slave = -1;
+  std::string slavePath;
+
+  bool Open(std::string& error) {
+    master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+      error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
+      return false;
+    }
+    const char* name = ptsname(master);
+    if (!name) {
+      error = std::string("ptsname failed: ") + std::strerror(errno);
+      return false;
+    }
+    slavePath = name;
+    // We hold the slave side open ourselves for the whole run: otherwise the
+    // master reports a hang-up (POLLHUP, EIO on read) whenever the program has
+    // the port closed, before it first connects and between its reconnects.
+    // We never read from it, so the program still gets every byte.
+    slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+      error = "cannot open " + slavePath + ": " + std::strerror(errno);
+      return false;
+    }
+    MakeRaw(master);
+    MakeRaw(slave);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    fcntl(master, F_SETFD, FD_CLOEXEC);
+    fcntl(slave, F_SETFD, FD_CLOEXEC);
+    return true;
+  }
+  bool IsOpen() const { return master >= 0; }
+  // Closing the master hangs up every open slave: the program sees its
+  // device vanish, as when a USB adapter is pulled.
+  void Close() {
+    if (slave >= 0) close(slave);
+    if (master >= 0) close(master);
+    slave = master = -1;
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -269,31 +341,11 @@ int main(int argc, char** argv) {
     return kExitFailure;
   }
 
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
-    std::cerr << "ventrix-unitsim: cannot create a pseudo-terminal: " << std::strerror(errno) << "\n";
+  Terminal term;
+  if (std::string error; !term.Open(error)) {
+    std::cerr << "ventrix-unitsim: " << error << "\n";
     return kExitFailure;
   }
-  const char* name = ptsname(master);
-  if (!name) {
-    std::cerr << "ventrix-unitsim: ptsname failed: " << std::strerror(errno) << "\n";
-    return kExitFailure;
-  }
-  const std::string slavePath = name;
-  // We hold the slave side open ourselves for the whole run: otherwise the
-  // master reports a hang-up (POLLHUP, EIO on read) whenever the program has
-  // the port closed, before it first connects and between its reconnects.
-  // We never read from it, so the program still gets every byte.
-  const int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
-  if (slave < 0) {
-    std::cerr << "ventrix-unitsim: cannot open " << slavePath << ": " << std::strerror(errno) << "\n";
-    return kExitFailure;
-  }
-  MakeRaw(master);
-  MakeRaw(slave);
-  fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-  fcntl(master, F_SETFD, FD_CLOEXEC);
-  fcntl(slave, F_SETFD, FD_CLOEXEC);
 
   int wake[2];
   if (pipe(wake) != 0) {
@@ -316,13 +368,15 @@ int main(int argc, char** argv) {
 
   if (opt.linkPath) {
     std::string error;
-    if (!MakeLink(*opt.linkPath, slavePath, error)) {
+    if (!MakeLink(*opt.linkPath, term.slavePath, error)) {
       std::cerr << "ventrix-unitsim: " << error << "\n";
       return kExitFailure;
     }
   }
 
-  std::cout << slavePath << std::endl;
+  std::cout << term.slavePath << std::endl;
+  // When the unit comes back after a pulled cable; -1 while it is not due.
+  SimMs restartAtMs = -1;
 
   std::vector<std::uint8_t> backlog;
   bool running = true;
@@ -331,15 +385,34 @@ int main(int argc, char** argv) {
   std::size_t testRequestsReported = 0;
   while (running) {
     const SimMs now = MonotonicMs();
-    if (now >= nextExclusiveCheck) {
-      ClearOrphanedExclusive(slave);
+    if (sim.HungUp() && term.IsOpen()) {
+      term.Close();
+      backlog.clear();
+      if (opt.linkPath) RemoveLink(*opt.linkPath, term.slavePath);
+      std::cerr << "ventrix-unitsim: cable pulled\n";
+      if (opt.restartAfterMs) restartAtMs = now + *opt.restartAfterMs;
+    }
+    if (restartAtMs >= 0 && now >= restartAtMs) {
+      restartAtMs = -1;
+      std::string error;
+      if (!term.Open(error) || (opt.linkPath && !MakeLink(*opt.linkPath, term.slavePath, error))) {
+        std::cerr << "ventrix-unitsim: restart failed: " << error << "\n";
+        status = kExitFailure;
+        break;
+      }
+      sim.Restart();
+      std::cout << term.slavePath << std::endl;
+      std::cerr << "ventrix-unitsim: restarted on " << term.slavePath << "\n";
+    }
+    if (term.IsOpen() && now >= nextExclusiveCheck) {
+      ClearOrphanedExclusive(term.slave);
       nextExclusiveCheck = now + 500;
     }
     auto due = sim.TakeOutput(now);
     backlog.insert(backlog.end(), due.begin(), due.end());
     if (backlog.size() > kMaxBacklog) backlog.clear();
-    if (!backlog.empty()) {
-      const ssize_t n = write(master, backlog.data(), backlog.size());
+    if (!backlog.empty() && term.IsOpen()) {
+      const ssize_t n = write(term.master, backlog.data(), backlog.size());
       if (n > 0) backlog.erase(backlog.begin(), backlog.begin() + n);
     }
 
@@ -347,7 +420,9 @@ int main(int argc, char** argv) {
     if (const auto next = sim.NextOutputDueMs())
       timeout = static_cast<int>(std::clamp<SimMs>(*next - MonotonicMs(), 0, 1000));
     if (!backlog.empty()) timeout = std::min(timeout, 10);
-    pollfd fds[2] = {{master, POLLIN, 0}, {wake[0], POLLIN, 0}};
+    if (restartAtMs >= 0) timeout = static_cast<int>(std::clamp<SimMs>(restartAtMs - MonotonicMs(), 0, timeout));
+    // Without a terminal only the signals are waited for (poll skips fd -1).
+    pollfd fds[2] = {{term.master, POLLIN, 0}, {wake[0], POLLIN, 0}};
     const int ready = poll(fds, 2, timeout);
     if (ready < 0) {
       if (errno == EINTR) continue;
@@ -371,7 +446,7 @@ int main(int argc, char** argv) {
     }
     if (fds[0].revents & POLLIN) {
       std::uint8_t buf[4096];
-      const ssize_t n = read(master, buf, sizeof buf);
+      const ssize_t n = read(term.master, buf, sizeof buf);
       if (n > 0) sim.Receive(buf, static_cast<std::size_t>(n), MonotonicMs());
     }
     for (const auto& requests = sim.TestRequests(); testRequestsReported < requests.size(); ++testRequestsReported)
@@ -381,8 +456,7 @@ int main(int argc, char** argv) {
   const auto& st = sim.Stats();
   std::cerr << "ventrix-unitsim: " << st.framesAccepted << " frames answered, " << st.badCheckFrames
             << " with a bad check byte, " << st.resets << " resets\n";
-  if (opt.linkPath) RemoveLink(*opt.linkPath, slavePath);
-  close(slave);
-  close(master);
+  if (opt.linkPath && term.IsOpen()) RemoveLink(*opt.linkPath, term.slavePath);
+  term.Close();
   return status;
 }

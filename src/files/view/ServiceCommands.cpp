@@ -79,6 +79,7 @@ void CServiceCommands::MenuSaveAllNewClick() {
     return;
   }
   std::vector<std::string> reasons;
+  reasons.reserve(result.failures.size());
   for (const FileResult& failure : result.failures) reasons.push_back(failure.error);
   if (!reasons.empty()) SayOpenFileError(reasons);
 }

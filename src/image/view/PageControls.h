@@ -70,8 +70,8 @@ class CPageControls : public QObject, public IControlValues {
   void SetServoSheetSource(std::function<int()> source) { m_activeServoSheet = std::move(source); }
   // A bound check box whose click runs `handler` (with its new state)
   // instead of the plain commit; never while the controls are being written.
-  void SetCheckBoxHandler(const QString& name, std::function<void(bool)> handler) {
-    m_checkBoxHandlers.insert(name, std::move(handler));
+  void SetCheckBoxHandler(const QString& name, const std::function<void(bool)>& handler) {
+    m_checkBoxHandlers.insert(name, handler);
   }
   // CheckBoxLadeniPovoleno and the tuning page's and test page's rules
   // (colours, test lock) after the core's tuning switch changed.

@@ -31,6 +31,7 @@
 
 #include "files/view/FileCommands.h"
 #include "files/view/ServiceCommands.h"
+#include "link/view/LogCommands.h"
 #include "monitor/view/MonitorCommands.h"
 #include "monitor/view/TFormEM.h"
 #include "image/BikeDefaults.h"
@@ -43,6 +44,7 @@
 #include "image/view/MapSheets.h"
 #include "image/view/PageControls.h"
 #include "image/view/ParameterPages.h"
+#include "link/view/LinkStatsWindow.h"
 #include "link/view/LiveView.h"
 #include "sheet/LivePoint.h"
 #include "sheet/view/TTab.h"
@@ -125,6 +127,11 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   });
   BuildMenus();
   BuildControls();
+  m_core->recorder.logsDir = m_paths.logsDir;
+  m_log = new CLogCommands(*this, *m_core, *findChild<QWidget*>("GroupBoxToolBar"),
+                           Px(QRect(kLabelSpojeni.x(), kLabelSpojeni.y(), kLabelCom.right() + 1 - kLabelSpojeni.x(),
+                                    kLabelSpojeni.height())));
+  if (QMenu* language = menuBar()->findChild<QMenu*>("MenuLanguage")) m_log->BuildMenu(*menuBar(), language->menuAction());
   for (const char* name : {"MenuNew", "MenuNewActPage", "SpeedButtonNew"})
     if (QObject* o = findChild<QObject*>(name)) m_newCommands.push_back(o);
   ShowUnitTexts();
@@ -290,6 +297,11 @@ void TFormHlav::BuildPortMenu() {
   };
   showDevices();
   connect(m_menuCom, &QMenu::aboutToShow, this, showDevices);
+
+  m_menuCom->addSeparator();
+  QAction* link = m_menuCom->addAction(QString());
+  link->setObjectName("MenuLink");
+  connect(link, &QAction::triggered, this, [this] { ShowLinkStatsWindow(*this, *m_core); });
 }
 
 // The link commands: menu items with their keys, and the tool bar buttons
@@ -495,6 +507,7 @@ void TFormHlav::ListenForPortRelease() {
 
 void TFormHlav::Timer1Timer() {
   m_core->Tick();
+  m_log->Tick();
   // A commit records its step after it has written the page.
   ShowHistoryState();
   ShowBusyState();
@@ -520,6 +533,7 @@ void TFormHlav::ApplyLanguage() {
   // Some captions follow the page's settings; the rules set them again.
   if (m_pageControls)
     for (int page = 0; page < kPageCount; ++page) m_pageControls->ApplyRules(page);
+  if (m_log) m_log->ApplyLanguage();
 }
 
 void TFormHlav::ShowLiveValues() {
@@ -693,6 +707,10 @@ void TFormHlav::PushLivePoint(TTab& control) {
                          m_mapSheets->ActiveServoSheet() == kIntakeServoSheet;
   control.Model().LiveInputs() = SheetLiveInputsFrom(live, m_core->NoConnectionShown(), gasHandle);
 }
+
+void TFormHlav::RecordingChanged() { m_log->Refresh(); }
+
+void TFormHlav::PlaybackChanged() { m_log->Refresh(); }
 
 void TFormHlav::OpenExternalMonitor() { m_monitor->MenuMonitorViewClick(); }
 

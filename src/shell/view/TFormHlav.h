@@ -29,6 +29,7 @@ class CMapSheets;
 class CFileCommands;
 class CServiceCommands;
 class CMonitorCommands;
+class CLogCommands;
 class QPaintDevice;
 class TFormAbout;
 
@@ -65,6 +66,8 @@ class TFormHlav : public QMainWindow, public IAppView {
   void StoreMapSheets() override;
   void TickSheets() override;
   void OpenExternalMonitor() override;
+  void RecordingChanged() override;
+  void PlaybackChanged() override;
   void MonitorValuesChanged() override;
 
   // A sheet control on `page`, registered with the window; none when the
@@ -200,6 +203,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   CFileCommands* m_files = nullptr;
   CServiceCommands* m_service = nullptr;
   CMonitorCommands* m_monitor = nullptr;
+  CLogCommands* m_log = nullptr;
   ReservedStateBytes m_reservedState{};
   bool m_monitorWindowVisible = false;  // "FormEM->Visible", for the monitor's first tick
   bool m_closed = false;

@@ -39,7 +39,8 @@ class PortMenuTest : public QObject {
     auto* menu = form.findChild<QMenu*>("MenuCom");
     QVERIFY(menu);
     const auto items = menu->actions();
-    QCOMPARE(items.size(), 21);
+    QCOMPARE(items.size(), 23);  // 21 ports, a separator and Link
+    QCOMPARE(items[22]->objectName(), QString("MenuLink"));
     QCOMPARE(items[0]->text(), QString("Com 1"));
     QCOMPARE(items[1]->text(), QString("Com 2\t/dev/ttyUSB0 — FTDI FT232R USB UART (A50285BI)"));
     QCOMPARE(items[20]->text(), QString("Com Auto"));

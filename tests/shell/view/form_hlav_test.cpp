@@ -54,7 +54,7 @@ class FormHlavTest : public QObject {
     QVERIFY(menu);
     QCOMPARE(menu->title(), QString("&Com"));
     const auto items = menu->actions();
-    QCOMPARE(items.size(), 21);
+    QCOMPARE(items.size(), 23);  // 21 ports, a separator and Link
     QCOMPARE(items[0]->text(), QString("Com 1"));
     QCOMPARE(items[19]->text(), QString("Com 20"));
     QCOMPARE(items[20]->text(), QString("Com Auto"));

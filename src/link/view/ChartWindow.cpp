@@ -1,0 +1,96 @@
+#include "link/view/ChartWindow.h"
+
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "link/view/ChartCanvas.h"
+#include "shell/UiTexts.h"
+
+namespace {
+constexpr int kKeyRole = Qt::UserRole;
+constexpr int kListPadding = 6;
+}  // namespace
+
+ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName("FormChart");
+  m_list = new QListWidget(this);
+  m_list->setObjectName("ListChartChannels");
+  m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_canvas = new ChartCanvas(this);
+  m_canvas->setObjectName("ChartCanvas");
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(m_list);
+  layout->addWidget(m_canvas, 1);
+
+  const auto defaults = DefaultChartChannels();
+  for (const LiveChannel& c : LiveChannels()) {
+    auto* item = new QListWidgetItem(m_list);
+    item->setData(kKeyRole, QString::fromLatin1(c.key));
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    const bool shown =
+        std::any_of(defaults.begin(), defaults.end(), [&](const char* key) { return std::string_view(key) == c.key; });
+    item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+  }
+  ApplyLanguage();
+  resize(1000, 640);
+
+  connect(m_list, &QListWidget::itemChanged, this, [this] { ShowTicked(); });
+  connect(m_canvas, &ChartCanvas::seekRequested, this, &ChartWindow::seekRequested);
+}
+
+ChartWindow::~ChartWindow() = default;
+
+void ChartWindow::ApplyLanguage() {
+  setWindowTitle(QString::fromUtf8(kTimeChartCaption.Get()));
+  const QSignalBlocker quiet(m_list);
+  for (int i = 0; i < m_list->count(); ++i) {
+    QListWidgetItem* item = m_list->item(i);
+    item->setText(QString::fromUtf8(LiveChannelName(item->data(kKeyRole).toString().toStdString())));
+  }
+  m_list->setFixedWidth(m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() +
+                        m_list->verticalScrollBar()->sizeHint().width() + kListPadding);
+  for (auto& [key, channel] : m_loaded) channel.name = LiveChannelName(key);
+  m_canvas->update();
+}
+
+void ChartWindow::SetChannelLoader(ChannelLoader loader, double duration) {
+  m_loader = std::move(loader);
+  m_canvas->SetChannels({});  // it points into the channels about to go
+  m_loaded.clear();
+  m_canvas->SetDuration(duration);
+  ShowTicked();
+}
+
+const ChartChannel& ChartWindow::Loaded(const LiveChannel& c) {
+  auto it = m_loaded.find(c.key);
+  if (it != m_loaded.end()) return it->second;
+  ChartChannel channel{c.key, std::string(LiveChannelName(c.key)), c.unit, {}, {}};
+  if (m_loader) channel.samples = m_loader(c);
+  channel.blocks = ChartBlocks(channel.samples);
+  return m_loaded.emplace(c.key, std::move(channel)).first->second;
+}
+
+void ChartWindow::ShowTicked() {
+  std::vector<const ChartChannel*> shown;
+  for (int i = 0; i < m_list->count(); ++i) {
+    QListWidgetItem* item = m_list->item(i);
+    if (item->checkState() != Qt::Checked) continue;
+    if (const LiveChannel* c = FindLiveChannel(item->data(kKeyRole).toString().toStdString()))
+      shown.push_back(&Loaded(*c));
+  }
+  m_canvas->SetChannels(std::move(shown));
+}
+
+void ChartWindow::SetCursorTime(double seconds) { m_canvas->SetCursorTime(seconds); }
+
+double ChartWindow::CursorTime() const { return m_canvas->CursorTime(); }
+
+void ChartWindow::SetChannelShown(const char* key, bool shown) {
+  for (int i = 0; i < m_list->count(); ++i) {
+    QListWidgetItem* item = m_list->item(i);
+    if (item->data(kKeyRole).toString() == QLatin1String(key)) item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+  }
+}
