@@ -673,6 +673,14 @@ constexpr RadioGroupText kRadioGroupItems[] = {
 };
 
 constexpr const char* kLanguageNeutralControls[] = {
+    // The playback strip and the record button show symbols, times and file names
+    "SpeedButtonRecord",
+    "LabelRecording",
+    "LabelPlayback",
+    "SpeedButtonPlay",
+    "SpeedButtonStep",
+    "ComboBoxSpeed",
+    "LabelPlaybackTime",
     // The Tools menu's step items read "+" and "-" in every language
     "MenuPlus",
     "MenuMinus",
