@@ -28,6 +28,12 @@ constexpr std::string_view kInjectionInMs = "CheckBoxZobrMs_Uni->Checked";
 constexpr std::string_view kExtMonitor = "CheckBoxExtMonitor->Checked";
 constexpr std::string_view kMonitorVisible = "FormEM->Visible";
 
+// Options the original program never had go in a section of their own: a
+// reader of the original format skips a section it does not know, and
+// "BASIC" stays exactly what it expects.
+constexpr std::string_view kOwnSection = "Ventrix";
+constexpr std::string_view kAutoRecord = "AutoRecord";
+
 std::string HistoryKey(int entry) {
   char key[24];
   std::snprintf(key, sizeof key, "MenuHistory%02i", entry);
@@ -204,6 +210,7 @@ void ApplySettings(const CProfile& ini, std::span<const ScreenRect> monitors, Se
   state.injectionInMs = ini.GetInt(kSection, kInjectionInMs, state.injectionInMs) != 0;
   state.extMonitorDetailed = ini.GetInt(kSection, kExtMonitor, state.extMonitorDetailed) != 0;
   state.monitorWindowVisible = ini.GetInt(kSection, kMonitorVisible, 0) != 0;
+  state.autoRecord = ini.GetInt(kOwnSection, kAutoRecord, state.autoRecord) != 0;
 
   state.recent = {};
   for (int i = 0; i < kRecentFileMax; ++i) {
@@ -232,6 +239,7 @@ void StoreSettings(const SettingsState& state, CProfile& ini) {
   ini.SetInt(kSection, kInjectionInMs, state.injectionInMs ? 1 : 0);
   ini.SetInt(kSection, kExtMonitor, state.extMonitorDetailed ? 1 : 0);
   ini.SetInt(kSection, kMonitorVisible, state.monitorWindowVisible ? 1 : 0);
+  ini.SetInt(kOwnSection, kAutoRecord, state.autoRecord ? 1 : 0);
   // Keys above the count keep what the file holds.
   for (int i = 0; i < state.recent.count && i < kRecentFileMax; ++i) {
     setPath(HistoryKey(i), state.recent.paths[static_cast<std::size_t>(i)]);

@@ -83,6 +83,7 @@ struct SettingsState {
   bool injectionInMs = false;         // CheckBoxZobrMs_Uni
   bool extMonitorDetailed = false;    // CheckBoxExtMonitor
   bool monitorWindowVisible = false;  // "FormEM->Visible": open the monitor on the first tick
+  bool autoRecord = false;            // record every connection (kept in a section of our own)
   RecentFiles recent;
   ConfigImage image{};
   ReservedStateBytes reserved{};

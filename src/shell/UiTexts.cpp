@@ -748,83 +748,6 @@ constexpr const char* kLanguageNeutralControls[] = {
 };
 }  // namespace
 
-// The live channels of the time chart and the CSV export, by channel key.
-constexpr NamedText kLiveChannelNames[] = {
-    {"rpm", {0, {"Engine speed", "Drehzahl", "Régime moteur", "Otáčky"}}},
-    {"throttle", {0, {"Throttle", "Drosselklappe", "Papillon", "Plyn"}}},
-    {"afr", {0, {"Lambda (AFR)", "Lambda (AFR)", "Lambda (AFR)", "Lambda (AFR)"}}},
-    {"lambdaMv", {0, {"Lambda sensor", "Lambdasonde", "Sonde lambda", "Lambda sonda"}}},
-    {"advance", {0, {"Advance", "Vorzündung", "Avance", "Předstih"}}},
-    {"advance1", {0, {"Advance 1", "Vorzündung 1", "Avance 1", "Předstih 1"}}},
-    {"advance2", {0, {"Advance 2", "Vorzündung 2", "Avance 2", "Předstih 2"}}},
-    {"advance3", {0, {"Advance 3", "Vorzündung 3", "Avance 3", "Předstih 3"}}},
-    {"advance4", {0, {"Advance 4", "Vorzündung 4", "Avance 4", "Předstih 4"}}},
-    {"injectionA", {0, {"Injection time A", "Einspritzzeit A", "Temps d'injection A", "Čas vstřiku A"}}},
-    {"injectionB", {0, {"Injection time B", "Einspritzzeit B", "Temps d'injection B", "Čas vstřiku B"}}},
-    {"injection1A", {0, {"Injection time 1A", "Einspritzzeit 1A", "Temps d'injection 1A", "Čas vstřiku 1A"}}},
-    {"injection2A", {0, {"Injection time 2A", "Einspritzzeit 2A", "Temps d'injection 2A", "Čas vstřiku 2A"}}},
-    {"injection3A", {0, {"Injection time 3A", "Einspritzzeit 3A", "Temps d'injection 3A", "Čas vstřiku 3A"}}},
-    {"injection4A", {0, {"Injection time 4A", "Einspritzzeit 4A", "Temps d'injection 4A", "Čas vstřiku 4A"}}},
-    {"injection1B", {0, {"Injection time 1B", "Einspritzzeit 1B", "Temps d'injection 1B", "Čas vstřiku 1B"}}},
-    {"injection2B", {0, {"Injection time 2B", "Einspritzzeit 2B", "Temps d'injection 2B", "Čas vstřiku 2B"}}},
-    {"injection3B", {0, {"Injection time 3B", "Einspritzzeit 3B", "Temps d'injection 3B", "Čas vstřiku 3B"}}},
-    {"injection4B", {0, {"Injection time 4B", "Einspritzzeit 4B", "Temps d'injection 4B", "Čas vstřiku 4B"}}},
-    {"maxInjectionDuty", {0, {"Max. injection", "Max. Einspritzung", "Injection max.", "Max. vstřik"}}},
-    {"injectionByThrottle",
-     {0, {"Injection by throttle", "Einspritzung nach TPS", "Injection selon papillon", "Vstřik dle TPS"}}},
-    {"coolant", {0, {"Coolant", "Kühlflüssigkeit", "T. moteur", "Voda"}}},
-    {"air", {0, {"Inlet air", "Ansaugluft", "T. air", "Vzduch"}}},
-    {"ap", {0, {"Air pressure", "Luftdruck", "Pression atmosphérique", "Atmosférický tlak"}}},
-    {"iap", {0, {"Intake pressure", "Ansaugdruck", "Pression d'admission", "Podtlak sání"}}},
-    {"supply", {0, {"Supply voltage", "Versorgungsspannung", "Tension d'alimentation", "Napájecí napětí"}}},
-    {"speed", {0, {"Speed", "Geschwindigkeit", "Vitesse", "Rychlost"}}},
-    {"gear", {0, {"Gear", "Gang", "Rapport", "Rychlostní stupeň"}}},
-    {"gasHandle", {0, {"Gas handle", "Gasgriff", "Poignée des gaz", "Plynová rukojeť"}}},
-    {"dwell", {0, {"Dwell", "Schließzeit", "Temps de charge", "Doba nabíjení"}}},
-    {"injectionPositionA",
-     {0, {"Injection position A", "Einspritzlage A", "Position d'injection A", "Poloha vstřiku A"}}},
-    {"injectionPositionB",
-     {0, {"Injection position B", "Einspritzlage B", "Position d'injection B", "Poloha vstřiku B"}}},
-    {"coolantCorrection",
-     {0, {"Coolant correction", "Kühlflüssigkeitskorrektur", "Correction T. moteur", "Korekce dle vody"}}},
-    {"airCorrection", {0, {"Air correction", "Luftkorrektur", "Correction T. air", "Korekce dle vzduchu"}}},
-    {"apCorrection", {0, {"Pressure correction", "Druckkorrektur", "Correction de pression", "Korekce dle tlaku"}}},
-    {"startCorrection", {0, {"Starting correction", "Startkorrektur", "Correction de démarrage", "Korekce startu"}}},
-    {"accelerationCorrection",
-     {0, {"Acceleration correction", "Beschleunigungskorrektur", "Correction d'accélération", "Korekce akcelerace"}}},
-    {"voltageCorrection",
-     {0, {"Voltage correction", "Spannungskorrektur", "Correction de tension", "Korekce dle napětí"}}},
-    {"coolantAdvanceCorrection",
-     {0,
-      {"Coolant advance correction", "Vorzündungskorrektur Kühlflüssigkeit", "Correction d'avance T. moteur",
-       "Korekce předstihu dle vody"}}},
-    {"idleAdvanceCorrection",
-     {0,
-      {"Idle advance correction", "Vorzündungskorrektur Leerlauf", "Correction d'avance au ralenti",
-       "Korekce předstihu volnoběhu"}}},
-    {"potAdvanceCorrection",
-     {0,
-      {"Potentiometer advance correction", "Vorzündungskorrektur Potentiometer", "Correction d'avance potentiomètre",
-       "Korekce předstihu potenciometrem"}}},
-    {"potInjectionCorrection",
-     {0,
-      {"Potentiometer injection correction", "Einspritzkorrektur Potentiometer", "Correction d'injection potentiomètre",
-       "Korekce vstřiku potenciometrem"}}},
-    {"intakeServo", {0, {"Intake servo", "Ansaugservo", "Servo d'admission", "Sací servo"}}},
-    {"exhaustServo", {0, {"Exhaust servo", "Abgasservo", "Servo d'échappement", "Výfukové servo"}}},
-    {"stepServoPosition",
-     {0, {"Step servo position", "Schrittmotorlage", "Position du moteur pas à pas", "Poloha krokového motoru"}}},
-    {"potentiometer", {0, {"Potentiometer", "Potentiometer", "Potentiomètre", "Potenciometr"}}},
-    {"throttleSensorMv", {0, {"Throttle sensor", "Drosselklappensensor", "Capteur de papillon", "Snímač plynu"}}},
-    {"iapSensorMv",
-     {0, {"Intake pressure sensor", "Ansaugdrucksensor", "Capteur de pression d'admission", "Snímač podtlaku"}}},
-    {"ignitionLimiter",
-     {0, {"Limiter by ignition", "Begrenzer Zündung", "Limiteur par allumage", "Omezovač zapalováním"}}},
-    {"injectionLimiter",
-     {0, {"Limiter by injection", "Begrenzer Einspritzung", "Limiteur par injection", "Omezovač vstřikem"}}},
-    {"retardLimiter",
-     {0, {"Limiter by retard", "Begrenzer Spätzündung", "Limiteur par retard", "Omezovač zpožděním zážehu"}}},
-};
 
 const CLngStr kExternalMonitorCaption{0,
                                       {"External monitor", "External monitor", "External monitor", "Externí monitor"}};
@@ -847,8 +770,9 @@ const CLngStr kLinkErrorTexts[kLinkErrorCount] = {
     {0, {"frame not written", "Rahmen nicht geschrieben", "trame non écrite", "rámec nebyl zapsán"}},
 };
 
-// Short names of the Monitor page's fixed texts ("RPM = ...", "AP = ...")
-// read the same in every language, as on the page.
+// Names of live channels that no Monitor page text gives. Short names of the
+// page's fixed texts ("RPM = ...", "AP = ...") read the same in every
+// language, as on the page.
 constexpr NamedText kLiveCsvNames[] = {
     {"csvTime", {0, {"Time", "Zeit", "Temps", "Čas"}}},
     {"csvInput", {0, {"input", "Eingang", "entrée", "vstup"}}},
@@ -917,4 +841,3 @@ std::span<const NamedText> ControlCaptions() { return kControlCaptions; }
 std::span<const SlotCaption> SlotCaptions() { return kSlotCaptions; }
 std::span<const RadioGroupText> RadioGroupItems() { return kRadioGroupItems; }
 std::span<const char* const> LanguageNeutralControls() { return kLanguageNeutralControls; }
-std::span<const NamedText> LiveChannelNames() { return kLiveChannelNames; }

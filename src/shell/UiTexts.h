@@ -39,8 +39,8 @@ std::span<const RadioGroupText> RadioGroupItems();
 // fixed formats, texts written by their page. The language walk leaves them alone.
 std::span<const char* const> LanguageNeutralControls();
 
-// Column names of a live-data log's CSV export that no Monitor page text
-// gives, by the export's column keys.
+// Names of the live channels (CSV columns, chart lanes) that no Monitor page
+// text gives, by the channels' name keys.
 std::span<const NamedText> LiveCsvNames();
 // A recording ended by a failed write; %1 the file and the system's reason.
 extern const CLngStr kRecordingStoppedText;
@@ -58,8 +58,6 @@ extern const CLngStr kExternalMonitorCaption;
 extern const CLngStr kAboutCaption;
 // Caption of the time chart window.
 extern const CLngStr kTimeChartCaption;
-// Names of the time chart's live channels, by channel key.
-std::span<const NamedText> LiveChannelNames();
 // A page that could not be printed; %1 the printer or the PDF file.
 extern const CLngStr kPrintFailedText;
 // The Link window's caption, and its last-error texts by LinkError.

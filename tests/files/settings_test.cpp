@@ -400,6 +400,29 @@ TEST(SettingsTest, SaveKeepsOtherLinesAndHistoryKeysAboveTheCount) {
   EXPECT_EQ(Slurp(paths.settingsFile).rfind("; mine\r\n[BASIC]\r\nleft=287\r\n", 0), 0u);
 }
 
+// Options of our own live in a section of their own, so the original
+// program reading the file finds "BASIC" as it always was.
+TEST(SettingsTest, AutoRecordIsKeptInASectionOfOurOwn) {
+  XdgFolders xdg;
+  const AppPaths paths = AppPathsFromEnvironment();
+  for (const bool on : {true, false}) {
+    SettingsState saved = StartState();
+    saved.autoRecord = on;
+    ASSERT_EQ(SaveSettings(paths, saved), std::vector<std::string>{});
+    SettingsState fresh = StartState();
+    fresh.autoRecord = !on;
+    LoadSettings(paths, {&kScreen, 1}, fresh);
+    EXPECT_EQ(fresh.autoRecord, on);
+
+    const std::string ini = Slurp(paths.settingsFile);
+    EXPECT_NE(ini.find(on ? "\r\n[Ventrix]\r\nAutoRecord=1\r\n" : "\r\n[Ventrix]\r\nAutoRecord=0\r\n"),
+              std::string::npos)
+        << ini;
+    EXPECT_LT(ini.find("[BASIC]"), ini.find("[Ventrix]"));
+    EXPECT_FALSE(CProfile(ini).Find("BASIC", "AutoRecord").has_value());
+  }
+}
+
 TEST(SettingsTest, AFileNameWithALineBreakIsNotWrittenIntoTheFile) {
   SettingsState s = StartState();
   s.fileName = "/tmp/a\nComPort=9";

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <QScrollBar>
 #include <algorithm>
+#include <string_view>
 
 #include "link/view/ChartCanvas.h"
 #include "shell/UiTexts.h"
@@ -25,14 +26,21 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   layout->addWidget(m_list);
   layout->addWidget(m_canvas, 1);
 
-  const auto defaults = DefaultChartChannels();
-  for (const LiveChannel& c : LiveChannels()) {
+  // The usual channels head the list, the rest follow in frame order: over a
+  // hundred values would otherwise bury them.
+  auto add = [this](const LiveChannel& c, bool shown) {
     auto* item = new QListWidgetItem(m_list);
     item->setData(kKeyRole, QString::fromLatin1(c.key));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
-    const bool shown =
-        std::any_of(defaults.begin(), defaults.end(), [&](const char* key) { return std::string_view(key) == c.key; });
     item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+  };
+  const auto defaults = DefaultChartChannels();
+  for (const char* key : defaults)
+    if (const LiveChannel* c = FindLiveChannel(key)) add(*c, true);
+  for (const LiveChannel& c : LiveChannels()) {
+    const bool isDefault =
+        std::any_of(defaults.begin(), defaults.end(), [&](const char* key) { return std::string_view(key) == c.key; });
+    if (!isDefault) add(c, false);
   }
   ApplyLanguage();
   resize(1000, 640);
@@ -48,11 +56,13 @@ void ChartWindow::ApplyLanguage() {
   const QSignalBlocker quiet(m_list);
   for (int i = 0; i < m_list->count(); ++i) {
     QListWidgetItem* item = m_list->item(i);
-    item->setText(QString::fromUtf8(LiveChannelName(item->data(kKeyRole).toString().toStdString())));
+    if (const LiveChannel* c = FindLiveChannel(item->data(kKeyRole).toString().toStdString()))
+      item->setText(QString::fromStdString(LiveChannelHeading(*c)));
   }
   m_list->setFixedWidth(m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() +
                         m_list->verticalScrollBar()->sizeHint().width() + kListPadding);
-  for (auto& [key, channel] : m_loaded) channel.name = LiveChannelName(key);
+  for (auto& [key, channel] : m_loaded)
+    if (const LiveChannel* c = FindLiveChannel(key)) channel.name = LiveChannelName(*c);
   m_canvas->update();
 }
 
@@ -67,7 +77,7 @@ void ChartWindow::SetChannelLoader(ChannelLoader loader, double duration) {
 const ChartChannel& ChartWindow::Loaded(const LiveChannel& c) {
   auto it = m_loaded.find(c.key);
   if (it != m_loaded.end()) return it->second;
-  ChartChannel channel{c.key, std::string(LiveChannelName(c.key)), c.unit, {}, {}};
+  ChartChannel channel{c.key, LiveChannelName(c), c.unit, {}, {}};
   if (m_loader) channel.samples = m_loader(c);
   channel.blocks = ChartBlocks(channel.samples);
   return m_loaded.emplace(c.key, std::move(channel)).first->second;

@@ -310,9 +310,10 @@ void CLogCommands::ShowChart() {
         [log](const LiveChannel& channel) {
           std::vector<ChartSample> samples;
           samples.reserve(log->frames.size());
+          // A sensor the unit reports as failed gives no sample: its raw reading is no value.
           for (std::size_t i = 0; i < log->frames.size(); ++i)
-            samples.push_back({log->frames[i].micros / 1e6,
-                               LiveChannelValue(channel, log->frames[i].bytes, log->ImageAtFrame(i))});
+            if (const auto v = LiveChannelValue(channel, log->frames[i].bytes, log->ImageAtFrame(i)))
+              samples.push_back({log->frames[i].micros / 1e6, *v});
           return samples;
         },
         m_core.playback.DurationMicros() / 1e6);

@@ -33,6 +33,7 @@ SettingsState TFormHlav::SettingsFromWindow() const {
   s.injectionInMs = m_core->params.injectionAsTime;
   if (const auto* detailed = findChild<QCheckBox*>("CheckBoxExtMonitor")) s.extMonitorDetailed = detailed->isChecked();
   s.monitorWindowVisible = m_monitor ? m_monitor->Visible() : m_monitorWindowVisible;
+  s.autoRecord = m_core->autoRecord;
   s.recent = m_files->Recent();
   s.image = m_core->image;
   s.reserved = m_reservedState;
@@ -55,6 +56,7 @@ void TFormHlav::WindowFromSettings(const SettingsState& s) {
   m_core->params.injectionAsTime = s.injectionInMs;
   if (auto* detailed = findChild<QCheckBox*>("CheckBoxExtMonitor")) detailed->setChecked(s.extMonitorDetailed);
   m_monitorWindowVisible = s.monitorWindowVisible;
+  m_core->autoRecord = s.autoRecord;
   m_files->SetRecent(s.recent);
   m_core->image = s.image;
   m_reservedState = s.reserved;

@@ -17,6 +17,7 @@
 #include "shell/view/TFormHlav.h"
 #include "support/RuntimeDir.h"
 #include "support/SimProcess.h"
+#include "support/WindowUnderTest.h"
 
 namespace {
 
@@ -118,6 +119,23 @@ class LogPlaybackTest : public QObject {
     QVERIFY(!core.playbackActive);
     QVERIFY(form.findChild<QAction*>("MenuRead")->isEnabled());
     QVERIFY(!form.findChild<QLabel*>("LabelPlayback")->isVisibleTo(&form));
+  }
+
+  // "Record at every connection" is the tuner's standing choice, not one
+  // session's: it comes back after the program is closed and started again.
+  void autoRecordIsKeptAcrossARestart() {
+    {
+      testsupport::WindowUnderTest first;
+      first.Show();
+      QAction* option = first.window->findChild<QAction*>("MenuLogAuto");
+      QVERIFY(option && !option->isChecked());
+      option->trigger();
+      QVERIFY(first.Core().autoRecord);
+      first.window->close();
+    }
+    testsupport::WindowUnderTest second;
+    QVERIFY(second.Core().autoRecord);
+    QVERIFY(second.window->findChild<QAction*>("MenuLogAuto")->isChecked());
   }
 };
 

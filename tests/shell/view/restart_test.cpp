@@ -26,7 +26,8 @@ constexpr const char* kStateName = "_Ventrix_2007_v83.ini";  // below $XDG_STATE
 constexpr int kStateNumbers = 2864;                          // the image's 2850 bytes and 14 reserved ones
 constexpr int kFirstAdvance = 600, kNote = 2730, kFirstReserved = 2850;
 
-// Sets `key` on its line of a settings text, or adds the line at the end.
+// Sets `key` on its line of a settings text, or adds the line at the end of
+// the first section (the original's), ahead of the sections of our own.
 void SetKey(QByteArray& ini, const QByteArray& key, const QByteArray& value) {
   const QRegularExpression line("^" + QRegularExpression::escape(QString::fromUtf8(key)) + "=[^\r\n]*",
                                 QRegularExpression::MultilineOption);
@@ -36,7 +37,8 @@ void SetKey(QByteArray& ini, const QByteArray& key, const QByteArray& value) {
     ini = (text.left(m.capturedStart()) + key + "=" + value + text.mid(m.capturedEnd())).toUtf8();
   } else {
     if (!ini.endsWith("\r\n")) ini += "\r\n";
-    ini += key + "=" + value + "\r\n";
+    const qsizetype next = ini.indexOf("\r\n[", ini.indexOf('['));
+    ini.insert(next < 0 ? ini.size() : next + 2, key + "=" + value + "\r\n");
   }
 }
 
