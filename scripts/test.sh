@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Ventrix and runs every test headless,
-# then runs every test again under the address and undefined-behaviour
-# sanitizers, and fuzzes each reader of outside bytes briefly.
+# checks the sources with clang-tidy, then runs every test again under the
+# address and undefined-behaviour sanitizers, and fuzzes each reader of
+# outside bytes briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +20,10 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp"
 cmake -S . -B build >/dev/null
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
+
+# Static analysis of the program's own sources with the checks chosen in
+# .clang-tidy: every finding is an error and fails the script.
+run-clang-tidy-16 -p build -j2 -quiet "^$PWD/src/"
 
 # Every tier again under the sanitizers, the widgets included (Qt's own
 # leaks are suppressed in tests/lsan.supp).

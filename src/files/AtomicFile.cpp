@@ -51,7 +51,7 @@ bool FollowLinks(const std::string& path, std::string& target, int& error) {
       }
       link.resize(link.size() * 2);
     }
-    target = !link.empty() && link[0] == '/' ? link : DirName(target) + "/" + link;
+    target = link.starts_with('/') ? link : DirName(target).append("/").append(link);
   }
   error = ELOOP;
   return false;

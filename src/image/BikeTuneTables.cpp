@@ -419,7 +419,7 @@ class Store {
   static const TypeTables& Of(int bike) { return kTypeTables[Checked(bike)]; }
 
   static Values MakeAdvance(const AdvanceSpec& a) {
-    const Values first(a.first.begin(), a.first.end());
+    Values first(a.first.begin(), a.first.end());
     if (a.rows == 1) return first;
     return TenRows(first, Values(a.last.begin(), a.last.end()), kThrottleWeight);
   }

@@ -113,7 +113,7 @@ std::string PortMenuDetail(const std::string& devicePath, const std::string& sys
   for (int up = 0; up < 3; ++up, dir = dir.parent_path()) {
     if (!fs::exists(dir / "idVendor", ec)) continue;
     const std::string name = UsbName(dir);
-    return name.empty() ? devicePath : devicePath + " — " + name;
+    return name.empty() ? devicePath : std::string(devicePath).append(" — ").append(name);
   }
   return devicePath;
 }

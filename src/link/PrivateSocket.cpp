@@ -70,7 +70,7 @@ bool CBoundSocket::Bind(int type, const std::string& path) {
     error = "socket: " + ErrText(errno);
     return false;
   }
-  auto fail = [&](std::string why) {
+  auto fail = [&](const std::string& why) {
     error = path + ": " + why;
     ::close(fd);
     return false;

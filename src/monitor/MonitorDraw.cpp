@@ -298,6 +298,8 @@ void CMyIndicator::PaintBar(TColor state, double v, TColor mark) {
 
 MonDialScale DialScale(int width, int height, float scale, double minimum, double maximum) {
   MonDialScale d;
+  // Both divisions truncate on purpose: the tick count grows in whole ticks
+  // with the dial's size.
   const int h = (width + height) / 2;
   double L = Round(4.0 * h * scale) / 5;
   if (L > 10) L = (L - 10) * 0.5 + 10;

@@ -511,7 +511,7 @@ void CGraph3D::Build(const CSheet& sheet, const SheetViewState& view, const Layo
   }
   std::string angles = AngleText(view.angles);
   const int angleHeight = b.Measure(angles, kControlFont).height;
-  b.Label({float(layout.left + kStripWidth / 2), float(layout.top + kAngleTextBottom) - angleHeight / 2.0f},
+  b.Label({float(layout.left + kStripWidth / 2), float(layout.top + kAngleTextBottom) - float(angleHeight) / 2.0f},
           b.Text(std::move(angles)), kControlFont, kBlack);
 }
 

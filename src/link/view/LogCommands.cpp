@@ -54,9 +54,13 @@ QString Duration(std::uint64_t micros) {
 }
 
 QString Size(std::uint64_t bytes) {
-  if (bytes < 1024 * 1024) return QString::asprintf("%.0f kB", bytes / 1024.0);
-  return QString::asprintf("%.1f MB", bytes / (1024.0 * 1024.0));
+  const auto b = static_cast<double>(bytes);
+  if (b < 1024.0 * 1024.0) return QString::asprintf("%.0f kB", b / 1024.0);
+  return QString::asprintf("%.1f MB", b / (1024.0 * 1024.0));
 }
+
+// The chart's time axis is in seconds.
+double Seconds(std::uint64_t micros) { return static_cast<double>(micros) / 1e6; }
 
 QString Text(const CLngStr& text, std::initializer_list<std::string_view> args) {
   return Q(FillInText(text.Get(), args));
@@ -313,10 +317,10 @@ void CLogCommands::ShowChart() {
           // A sensor the unit reports as failed gives no sample: its raw reading is no value.
           for (std::size_t i = 0; i < log->frames.size(); ++i)
             if (const auto v = LiveChannelValue(channel, log->frames[i].bytes, log->ImageAtFrame(i)))
-              samples.push_back({log->frames[i].micros / 1e6, *v});
+              samples.push_back({Seconds(log->frames[i].micros), *v});
           return samples;
         },
-        m_core.playback.DurationMicros() / 1e6);
+        Seconds(m_core.playback.DurationMicros()));
   }
   chart->ApplyLanguage();
   chart->show();
@@ -332,5 +336,5 @@ void CLogCommands::ApplyLanguage() {
 void CLogCommands::UpdateChartCursor() {
   auto* chart = static_cast<ChartWindow*>(m_chartWindow);
   if (chart && chart->isVisible() && m_core.playbackActive)
-    chart->SetCursorTime(m_core.playback.PositionMicros() / 1e6);
+    chart->SetCursorTime(Seconds(m_core.playback.PositionMicros()));
 }

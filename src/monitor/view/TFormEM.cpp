@@ -26,7 +26,7 @@ QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.s
 
 // "Name|*.ext" as a file dialog filter.
 QString DialogFilter(std::string_view filter) {
-  const QString f = Q(filter);
+  QString f = Q(filter);
   const qsizetype bar = f.indexOf('|');
   if (bar < 0) return f;
   QString patterns = f.mid(bar + 1);
@@ -40,6 +40,9 @@ QString DefaultChooser(QWidget* parent, bool save, const QString& filter, const 
   if (!path.isEmpty() && !suffix.isEmpty() && QFileInfo(path).suffix().isEmpty()) path += "." + suffix;
   return path;
 }
+
+// A menu point in pixels, in the layout units of a set shown at `scale`.
+int InLayout(int pixels, float scale) { return int(static_cast<float>(pixels) / scale); }
 
 int MonitorKeyOf(int key) {
   switch (key) {
@@ -328,16 +331,16 @@ float TFormEM::LayoutScale() const {
 }
 
 void TFormEM::InsertTextDialog() {
-  // The menu point is in pixels; a set shown scaled takes it in layout units.
   const TMonImg& s = *m_surface;
   const float scale = LayoutScale();
-  if (::InsertTextDialog(this, m_surface->Place, int(s.menux / scale), int(s.menuy / scale))) m_surface->Layout();
+  if (::InsertTextDialog(this, m_surface->Place, InLayout(s.menux, scale), InLayout(s.menuy, scale)))
+    m_surface->Layout();
 }
 
 void TFormEM::AddWatch() {
   const TMonImg& s = *m_surface;
   const float scale = LayoutScale();
-  if (AddWatchDialog(this, m_surface->Place, m_catalogue, int(s.menux / scale), int(s.menuy / scale)))
+  if (AddWatchDialog(this, m_surface->Place, m_catalogue, InLayout(s.menux, scale), InLayout(s.menuy, scale)))
     m_surface->Layout();
 }
 

@@ -424,7 +424,7 @@ void TTab::PaintTable(QPainter& p) {
     p.drawText(QRect(L, bottom + 2, W, 18), Qt::AlignHCenter | Qt::AlignTop, QString("(%1)").arg(s.yAxis.count));
   if (s.xAxis.insertAllowed && !xc) {
     p.save();
-    p.translate(right + (m_vBar.visible ? 2 : 2), T + H);
+    p.translate(right + 2, T + H);
     p.rotate(-90);
     p.drawText(QRect(0, 0, H, 18), Qt::AlignHCenter | Qt::AlignTop, QString("(%1)").arg(s.xAxis.count));
     p.restore();
