@@ -121,6 +121,25 @@ class LogPlaybackTest : public QObject {
     QVERIFY(!form.findChild<QLabel*>("LabelPlayback")->isVisibleTo(&form));
   }
 
+  // Without a unit there is nothing to record: start is off in the menu and
+  // on the status bar; a log can still be opened and played back.
+  void nothingToRecordWithoutAUnit() {
+    testsupport::WindowUnderTest w;
+    w.Show();
+    for (int tick = 0; tick < 30; ++tick) w.window->Timer1Timer();
+    QVERIFY(w.Core().NoConnectionShown());
+    const auto enabled = [&](const char* name) {
+      if (QAction* a = w.window->findChild<QAction*>(name)) return a->isEnabled();
+      QWidget* widget = w.window->findChild<QWidget*>(name);
+      return widget && widget->isEnabled();
+    };
+    QVERIFY(!enabled("MenuLogStart"));
+    QVERIFY(!enabled("MenuLogStop"));
+    QVERIFY(!enabled("SpeedButtonRecord"));
+    QVERIFY(enabled("MenuLogOpen"));
+    QVERIFY(!enabled("MenuLogEndPlayback"));
+  }
+
   // "Record at every connection" is the tuner's standing choice, not one
   // session's: it comes back after the program is closed and started again.
   void autoRecordIsKeptAcrossARestart() {
