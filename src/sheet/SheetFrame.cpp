@@ -14,7 +14,7 @@ namespace {
 constexpr int kTextGroup = 3;
 
 // What a bar button is, without where it sits (that follows the layout).
-struct BarButtonSpec {
+struct BarButtonRecord {
   int index;
   int kind;
   const char* bitmap;
@@ -23,7 +23,7 @@ struct BarButtonSpec {
   const char* hint;
 };
 
-constexpr BarButtonSpec kBarButtons[] = {
+constexpr BarButtonRecord kBarButtons[] = {
     {kCommandCopy, kButtonPush, "CLBRD_COPY", "CLBRD_COPY0", "", "Copy"},
     {kCommandCopyTable, kButtonPush, "CLBRD_COPYSHEET", "CLBRD_COPY0", "", "Copy table"},
     {kCommandPaste, kButtonPush, "CLBRD_PAST", "CLBRD_PAST0", "", "Paste"},
@@ -143,13 +143,13 @@ BarLayout ComputeBar(const CTabModel& model, int width) {
 void PlaceBar(CTabModel& model, const BarLayout& bar, double ppi) {
   CSheetButtons& buttons = model.Buttons();
   const CSheet* s = model.Active();
-  for (const BarButtonSpec& spec : kBarButtons) {
-    SheetButton& btn = buttons[spec.index];
-    btn.kind = spec.kind;
-    btn.bitmap = spec.bitmap;
-    btn.disabledBitmap = spec.disabledBitmap;
-    btn.caption = spec.caption;
-    btn.hint = spec.hint;
+  for (const BarButtonRecord& record : kBarButtons) {
+    SheetButton& btn = buttons[record.index];
+    btn.kind = record.kind;
+    btn.bitmap = record.bitmap;
+    btn.disabledBitmap = record.disabledBitmap;
+    btn.caption = record.caption;
+    btn.hint = record.hint;
     btn.visible = false;
   }
   const int e = bar.e, b = bar.b;
