@@ -230,6 +230,9 @@ void CLogCommands::Refresh() {
     m_time->setText(Duration(m_core.playback.PositionMicros()) + " / " + Duration(m_core.playback.DurationMicros()));
   }
   SetRunControlsEnabled(!playing);
+  // The chart shows the log while one plays, the live data otherwise.
+  auto* chart = static_cast<ChartWindow*>(m_chartWindow);
+  if (chart && chart->isVisible() && chart->Live() == playing) ShowChart();
   UpdateChartCursor();
 }
 
@@ -245,8 +248,7 @@ void CLogCommands::Tick() {
     m_refreshTick = 0;
     Refresh();
     auto* chart = static_cast<ChartWindow*>(m_chartWindow);
-    if (chart && chart->isVisible() && !m_core.playbackActive &&
-        (!chart->Live() || m_core.liveHistory.Revision() != m_chartRevision))
+    if (chart && chart->isVisible() && chart->Live() && m_core.liveHistory.Revision() != m_chartRevision)
       ShowLiveChart();
   }
 }
@@ -287,7 +289,6 @@ bool CLogCommands::OpenLogFile(const QString& path) {
 
 void CLogCommands::EndPlayback() {
   m_core.StopPlayback();
-  if (m_chartWindow && m_chartWindow->isVisible()) ShowLiveChart();
   Refresh();
 }
 
