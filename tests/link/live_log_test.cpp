@@ -339,6 +339,35 @@ TEST(LiveLogTest, FiftyFlippedBytesCostOnlyTheirRecords) {
   }
 }
 
+// The fuzzer's seeds, as they were written: the old format, the new one,
+// and the new one with two records spoilt.
+TEST(LiveLogTest, TheSeedLogsReadAsWritten) {
+  struct Case {
+    const char* file;
+    std::uint64_t version;
+    std::size_t frames, images, damaged;
+  };
+  const Case cases[] = {
+      {"image_change.vxlog", 1, 3, 1, 0},
+      {"image_change_v2.vxlog", 2, 3, 1, 0},
+      {"damaged_v2.vxlog", 2, 1, 1, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::ifstream in(std::filesystem::path(VENTRIX_SOURCE_DIR) / "tests/fuzz/corpus/live_log_fuzz" / c.file,
+                     std::ios::binary);
+    ASSERT_TRUE(in);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const LiveLogContents log = ReadLiveLog(file);
+    EXPECT_EQ(log.formatVersion, c.version);
+    EXPECT_EQ(log.stop, LiveLogStop::kEnd) << log.message;
+    EXPECT_FALSE(log.headerDamaged);
+    EXPECT_EQ(log.frames.size(), c.frames);
+    EXPECT_EQ(log.imageChanges.size(), c.images);
+    EXPECT_EQ(log.damagedRecords, c.damaged);
+  }
+}
+
 TEST(LiveLogTest, ALogOfTheFirstFormatStillReads) {
   // As the program wrote it before records had sync bytes and a CRC.
   const std::filesystem::path path =
