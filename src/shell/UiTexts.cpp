@@ -755,10 +755,10 @@ const CLngStr kExternalMonitorCaption{0,
 const CLngStr kAboutCaption{
     0, {"About Ventrix_2007", "Über Programm Ventrix_2007", "Information Ventrix_2007", "O programu Ventrix_2007"}};
 const CLngStr kTimeChartCaption{0, {"Time chart", "Zeitdiagramm", "Graphique temporel", "Časový graf"}};
-const CLngStr kTimeChartLiveCaption{0,
-                                    {"Time chart: live data of the last minutes", "Zeitdiagramm: Live-Daten der letzten Minuten",
-                                     "Graphique temporel : données en direct des dernières minutes",
-                                     "Časový graf: živá data posledních minut"}};
+const CLngStr kTimeChartLiveCaption{
+    0,
+    {"Time chart: live data of the last minutes", "Zeitdiagramm: Live-Daten der letzten Minuten",
+     "Graphique temporel : données en direct des dernières minutes", "Časový graf: živá data posledních minut"}};
 const CLngStr kPrintFailedText{
     0, {"Printing failed: %1", "Drucken fehlgeschlagen: %1", "Échec de l'impression : %1", "Tisk se nezdařil: %1"}};
 
@@ -864,12 +864,10 @@ const LiveLogTexts kLiveLogTexts{
      {"%1 records damaged, skipped", "%1 Datensätze beschädigt, übersprungen", "%1 enregistrements endommagés, ignorés",
       "Poškozené položky záznamu přeskočeny: %1"}},
     {0, {"%1 at byte %2", "%1 bei Byte %2", "%1 à l'octet %2", "%1 na bajtu %2"}},
-    {0,
-     {"cannot open %1", "%1 kann nicht geöffnet werden", "impossible d'ouvrir %1", "%1 nelze otevřít"}},
+    {0, {"cannot open %1", "%1 kann nicht geöffnet werden", "impossible d'ouvrir %1", "%1 nelze otevřít"}},
     {0,
      {"a Read, Verify or Program is running", "ein Lesen, Prüfen oder Programmieren läuft",
-      "une lecture, une vérification ou une programmation est en cours",
-      "probíhá čtení, ověřování nebo programování"}},
+      "une lecture, une vérification ou une programmation est en cours", "probíhá čtení, ověřování nebo programování"}},
 };
 const CLngStr kLogDamagedText{0,
                               {"The log %1 is damaged: %2", "Das Protokoll %1 ist beschädigt: %2",
