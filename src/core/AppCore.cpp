@@ -252,10 +252,11 @@ void CAppCore::ReadPort() {
   if (got < kFrameSize) return;
   // Only the first frame is decoded; anything read behind it is dropped.
   const std::span<const std::uint8_t> frame(m_receive.data(), kFrameSize);
+  // The unit answered, well or spoilt: either way the frame sent did not go
+  // unanswered, and each exchange ends in one outcome only.
   ++linkStats.framesReceived;
-  if (FrameIsValid(frame)) {
-    m_awaitingAnswer = false;
-  } else {
+  linkStats.awaitingAnswer = false;
+  if (!FrameIsValid(frame)) {
     ++linkStats.checkByteFailures;
     RecordLinkError(LinkError::kCheckByte);
   }
@@ -287,15 +288,15 @@ void CAppCore::WriteFrame(const std::uint8_t* data, std::size_t size) {
     m_port->Write(data, size);
     return;
   }
-  if (m_awaitingAnswer) {
+  if (linkStats.awaitingAnswer) {
     ++linkStats.timeouts;
     RecordLinkError(LinkError::kNoAnswer);
   }
   if (m_port->Write(data, size) == size) {
     ++linkStats.framesSent;
-    m_awaitingAnswer = true;
+    linkStats.awaitingAnswer = true;
   } else {
-    m_awaitingAnswer = false;
+    linkStats.awaitingAnswer = false;
     RecordLinkError(LinkError::kWriteFailed);
   }
 }
@@ -557,6 +558,7 @@ void CAppCore::RecordLiveFrame(std::span<const std::uint8_t> frame) {
   if (autoRecord && m_autoRecordArmed && !recorder.Recording() && !StartRecording()) ShowRecordingFailure();
   m_autoRecordArmed = false;
   recorder.OnFrame(frame.first<kFrameSize>(), image);
+  liveHistory.Add(recorder.clock.monotonicMicros(), frame.first<kFrameSize>(), image);
 }
 
 void CAppCore::TickRecording() {
@@ -580,21 +582,22 @@ void CAppCore::ShowRecordingFailure() {
 bool CAppCore::StartPlayback(const std::string& path) {
   playbackError.clear();
   if (mode != LinkMode::Idle) {
-    playbackError = "a Read, Verify or Program is running";
+    playbackError = kLiveLogTexts.linkBusy.Get();
     return false;
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    playbackError = "cannot open " + path;
+    playbackError = FillInText(kLiveLogTexts.cannotOpen.Get(), {path});
     return false;
   }
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   LiveLogContents log = ReadLiveLog(std::string_view(bytes));
   if (!log.HeaderOk()) {
-    playbackError = log.message.empty() ? "not a live-data log" : log.message;
+    playbackError = LiveLogMessage(log, CurrentLanguage());
     return false;
   }
-  if (!log.Complete()) playbackError = log.message;  // played up to where it stops
+  // Played with what could be read; the window tells the tuner what was skipped.
+  if (log.Damaged()) playbackError = LiveLogMessage(log, CurrentLanguage());
   StopRecording();
   if (!playbackActive) m_portEnabledBeforePlayback = portEnabled;
   ClosePort();

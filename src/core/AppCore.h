@@ -18,6 +18,7 @@
 #include "image/ParamSet.h"
 #include "link/Frame.h"
 #include "link/LinkStats.h"
+#include "link/LiveHistory.h"
 #include "link/LiveValues.h"
 #include "link/SerialPort.h"
 #include "monitor/ParameterCatalogue.h"
@@ -218,11 +219,13 @@ class CAppCore {
   bool StartRecording(const std::string& path = {});
   void StopRecording();
   CLiveRecorder recorder;
+  // The live frames of the last minutes, for the chart while no log plays.
+  CLiveHistory liveHistory;
   bool autoRecord = false;
   bool playbackActive = false;
   // Playback of a live-data log: the port is closed while it runs and opened
-  // again afterwards; refused during a run. Why a start was refused, or where
-  // a damaged log stops, is in playbackError.
+  // again afterwards; refused during a run. Why a start was refused, or what
+  // of a damaged log was skipped, is in playbackError.
   bool StartPlayback(const std::string& path);
   void StopPlayback();
   void PlaybackStep();
@@ -277,7 +280,6 @@ class CAppCore {
   std::array<std::uint8_t, kReceiveBufferSize> m_receive{};
   bool m_noConnectionShown = false;
   bool m_autoRecordArmed = true;  // until this connection's first frame
-  bool m_awaitingAnswer = false;
   // The last block frame went out from the idle link (not from a run).
   bool m_idleRequestSent = false;
 };

@@ -125,6 +125,15 @@ ChartScale NiceScale(double min, double max, int maxTicks) {
   return s;
 }
 
+ChartScale PadScale(ChartScale scale, int height, int pad) {
+  if (pad <= 0 || height <= 2 * pad) return scale;
+  // lo and hi at `pad` pixels from the lane's edges: extra / (range + 2 extra) = pad / height.
+  const double extra = (scale.hi - scale.lo) * pad / (height - 2 * pad);
+  scale.lo -= extra;
+  scale.hi += extra;
+  return scale;
+}
+
 ChartScale TimeScale(double t0, double t1, int maxTicks) {
   static constexpr double kClockSteps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600, 7200, 10800, 21600};
   maxTicks = std::max(maxTicks, 2);
@@ -171,13 +180,30 @@ double LaneY(const ChartLane& lane, const ChartScale& scale, double v) {
 }
 
 void ChartTimeView::SetExtent(double duration) {
+  m_start = 0;
   m_extent = std::max(duration, kMinSpan);
   m_t0 = 0;
   m_t1 = m_extent;
 }
 
+void ChartTimeView::SetBounds(double start, double end) {
+  const bool followed = m_t1 >= m_extent - 1e-9;
+  const bool whole = followed && m_t0 <= m_start + 1e-9;
+  const double span = Span();
+  m_start = start;
+  m_extent = std::max(end, start + kMinSpan);
+  if (whole) {
+    m_t0 = m_start;
+    m_t1 = m_extent;
+  } else if (followed) {
+    m_t1 = m_extent;
+    m_t0 = m_t1 - span;
+  }
+  Clamp();
+}
+
 void ChartTimeView::Zoom(double anchor, double factor) {
-  const double span = std::clamp(Span() * factor, kMinSpan, m_extent);
+  const double span = std::clamp(Span() * factor, kMinSpan, m_extent - m_start);
   const double fraction = (anchor - m_t0) / Span();
   m_t0 = anchor - fraction * span;
   m_t1 = m_t0 + span;
@@ -202,8 +228,8 @@ void ChartTimeView::SetRange(double t0, double t1) {
 }
 
 void ChartTimeView::Clamp() {
-  const double span = std::clamp(Span(), kMinSpan, m_extent);
-  m_t0 = std::clamp(m_t0, 0.0, m_extent - span);
+  const double span = std::clamp(Span(), kMinSpan, m_extent - m_start);
+  m_t0 = std::clamp(m_t0, m_start, m_extent - span);
   m_t1 = m_t0 + span;
 }
 

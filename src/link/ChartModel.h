@@ -73,6 +73,13 @@ struct ChartScale {
 // still gets a scale with height, so a constant line sits mid-lane.
 ChartScale NiceScale(double min, double max, int maxTicks);
 
+// Widens `scale` so that its limits lie `pad` pixels inside a lane
+// `height` pixels tall: a trace on a limit (a closed throttle at 0 %, a
+// coolant between two readings at the top and the bottom of the lane) is
+// drawn inside the lane, not on its border, where it would look like
+// missing data. The ticks stay where they are.
+ChartScale PadScale(ChartScale scale, int height, int pad);
+
 // Time ticks at steps a clock reads well (1, 2, 5, 10, 15, 30 s, 1, 2, 5,
 // 10, 15, 30 min, 1, 2, 3, 6 h; below a second 1, 2, 5 tenths and so on):
 // the multiples of the step within [t0, t1], at most `maxTicks` of them.
@@ -96,9 +103,15 @@ class ChartTimeView {
 
   // Shows everything from 0 to `duration`.
   void SetExtent(double duration);
+  // The data now runs from `start` to `end` (a rolling window of live data):
+  // a view of all the data goes on showing all of it, a view of the newest
+  // data goes on showing the newest over the same span, and one the user
+  // moved into the past stays there while it can.
+  void SetBounds(double start, double end);
   double T0() const { return m_t0; }
   double T1() const { return m_t1; }
   double Span() const { return m_t1 - m_t0; }
+  double Start() const { return m_start; }
   double Extent() const { return m_extent; }
 
   // `factor` < 1 zooms in; the anchor stays at the same place on screen.
@@ -114,7 +127,8 @@ class ChartTimeView {
 
  private:
   void Clamp();
-  double m_extent = 1;
+  double m_start = 0;   // the data's first time
+  double m_extent = 1;  // its last time
   double m_t0 = 0, m_t1 = 1;
 };
 

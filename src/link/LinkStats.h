@@ -4,12 +4,15 @@
 
 // What the link has been through since the program started, for the Link
 // window and for a tuner's report of a bad cable. The core bumps these as
-// frames go and come; nothing is done per tick.
+// frames go and come; nothing is done per tick. Each frame sent is one
+// exchange with one outcome: answered well, answered with a wrong check
+// byte (a check-byte failure) or not answered before the next frame went
+// out (a timeout).
 
 enum class LinkError : std::uint8_t {
   kNone,
   kCheckByte,      // a frame arrived with a wrong check byte
-  kNoAnswer,       // the next frame went out with the last one still unanswered
+  kNoAnswer,       // the next frame went out with the last one unanswered
   kRunFailed,      // a Read, Verify, Program or port release gave up
   kPortNotOpened,  // the port could not be opened
   kWriteFailed,    // the port took less than a whole frame
@@ -20,8 +23,10 @@ struct LinkCounters {
   std::uint64_t framesSent = 0;
   std::uint64_t framesReceived = 0;  // whole frames read, good or not
   std::uint64_t checkByteFailures = 0;
-  std::uint64_t retries = 0;   // block frames sent again for want of an answer
-  std::uint64_t timeouts = 0;  // frames that got no usable answer in time
+  std::uint64_t retries = 0;   // block frames sent again for want of a good answer
+  std::uint64_t timeouts = 0;  // frames that got no answer at all in time
+  // The last frame sent has had no answer yet: its exchange is still open.
+  bool awaitingAnswer = false;
   LinkError lastError = LinkError::kNone;
   std::int64_t lastErrorAtMs = 0;  // wall clock, ms since 1970
 
@@ -42,7 +47,9 @@ struct LinkRates {
 // Frames per second between readings of the counters, on a monotonic clock
 // in ms. A rate needs at least kMinIntervalMs: a reading sooner than that (a
 // refresh on demand) gives the last rate again. The first reading and
-// counters that went back (a fresh core) give zero rates.
+// counters that went back (a fresh core) give zero rates. The sent rate
+// counts the exchanges that have ended, so a frame still on its way does
+// not make the two rates differ while every frame is answered.
 class CLinkRateMeter {
  public:
   static constexpr std::int64_t kMinIntervalMs = 500;

@@ -18,7 +18,10 @@ using Value = std::optional<std::int64_t>;
   }
 
 // Derived values where the Monitor page shows them (base advance, averages
-// over the fitted cylinders); the rest straight from the frame.
+// over the fitted cylinders); the rest straight from the frame. Times are in
+// ms with the decimals they carry, as the monitor window shows them: the
+// frame's injection times come in 0.1 ms, the averages and the voltage
+// correction in microseconds.
 constexpr LiveChannel kChannels[] = {
     {"fallSensorInput", kSlotFallSensor, "csvInput", "", "", 0, V(v.killSwitchIn)},
     {"fallSensorOutput", kSlotFallSensor, "csvOutput", "", "", 0, V(v.fallSensorOut)},
@@ -55,16 +58,16 @@ constexpr LiveChannel kChannels[] = {
     {"advance3", kSlotAdvance, nullptr, " 3", "°", 0, V(v.advanceIsBase ? d[kDerivedAdvance1 + 2] : v.advance[2])},
     {"advance4", kSlotAdvance, nullptr, " 4", "°", 0, V(v.advanceIsBase ? d[kDerivedAdvance1 + 3] : v.advance[3])},
     {"advance", kSlotAdvance, nullptr, "", "°", 0, V(d[kDerivedAdvance])},
-    {"injection1A", kSlotInjectionTime, nullptr, " 1A", "us", 0, V(v.injectionA[0] * 100)},
-    {"injection2A", kSlotInjectionTime, nullptr, " 2A", "us", 0, V(v.injectionA[1] * 100)},
-    {"injection3A", kSlotInjectionTime, nullptr, " 3A", "us", 0, V(v.injectionA[2] * 100)},
-    {"injection4A", kSlotInjectionTime, nullptr, " 4A", "us", 0, V(v.injectionA[3] * 100)},
-    {"injectionA", kSlotInjectionTime, nullptr, " A", "us", 0, V(d[kDerivedInjectionTimeA])},
-    {"injection1B", kSlotInjectionTime, nullptr, " 1B", "us", 0, V(v.injectionB[0] * 100)},
-    {"injection2B", kSlotInjectionTime, nullptr, " 2B", "us", 0, V(v.injectionB[1] * 100)},
-    {"injection3B", kSlotInjectionTime, nullptr, " 3B", "us", 0, V(v.injectionB[2] * 100)},
-    {"injection4B", kSlotInjectionTime, nullptr, " 4B", "us", 0, V(v.injectionB[3] * 100)},
-    {"injectionB", kSlotInjectionTime, nullptr, " B", "us", 0, V(d[kDerivedInjectionTimeB])},
+    {"injection1A", kSlotInjectionTime, nullptr, " 1A", "ms", 1, V(v.injectionA[0])},
+    {"injection2A", kSlotInjectionTime, nullptr, " 2A", "ms", 1, V(v.injectionA[1])},
+    {"injection3A", kSlotInjectionTime, nullptr, " 3A", "ms", 1, V(v.injectionA[2])},
+    {"injection4A", kSlotInjectionTime, nullptr, " 4A", "ms", 1, V(v.injectionA[3])},
+    {"injectionA", kSlotInjectionTime, nullptr, " A", "ms", 3, V(d[kDerivedInjectionTimeA])},
+    {"injection1B", kSlotInjectionTime, nullptr, " 1B", "ms", 1, V(v.injectionB[0])},
+    {"injection2B", kSlotInjectionTime, nullptr, " 2B", "ms", 1, V(v.injectionB[1])},
+    {"injection3B", kSlotInjectionTime, nullptr, " 3B", "ms", 1, V(v.injectionB[2])},
+    {"injection4B", kSlotInjectionTime, nullptr, " 4B", "ms", 1, V(v.injectionB[3])},
+    {"injectionB", kSlotInjectionTime, nullptr, " B", "ms", 3, V(d[kDerivedInjectionTimeB])},
     {"maxInjectionDuty", kSlotMaxInjection, nullptr, "", "%", 0, V(d[kDerivedMaxInjectionDuty])},
     {"coolant", kSlotCoolant, nullptr, "", "°C", 0, V(v.coolantError ? Value() : Value(LiveCoolantC(v)))},
     {"air", kNoLiveSlot, "csvAt", "", "°C", 0, V(LiveAirC(v))},
@@ -104,7 +107,7 @@ constexpr LiveChannel kChannels[] = {
     {"airCorrection", kNoLiveSlot, "csvAtCorrection", "", "%", 1, V(v.airCorrection)},
     {"apCorrection", kNoLiveSlot, "csvApCorrection", "", "%", 1, V(v.apCorrection)},
     {"startCorrection", kNoLiveSlot, "csvStartCorrection", "", "%", 1, V(v.startCorrection)},
-    {"voltageCorrection", kNoLiveSlot, "csvUCorrection", "", "us", 0, V(v.voltageCorrection - 1000)},
+    {"voltageCorrection", kNoLiveSlot, "csvUCorrection", "", "ms", 3, V(v.voltageCorrection - 1000)},
     {"coolantAdvanceCorrection", kNoLiveSlot, "csvTwCorrection", "", "°", 1, V(v.coolantAdvanceCorrection - 1000)},
     {"potAdvanceCorrection", kNoLiveSlot, "csvPotCorrection", "", "°", 1, V(v.potAdvanceCorrection - 1000)},
     {"potInjectionCorrection", kNoLiveSlot, "csvPotCorrection", "", "%", 1, V(v.potInjectionCorrection)},

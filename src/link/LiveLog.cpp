@@ -8,6 +8,9 @@
 #include <cstring>
 #include <system_error>
 
+#include "shell/TextSlots.h"
+#include "shell/UiTexts.h"
+
 namespace {
 
 constexpr std::size_t kHeaderFixed = kLiveLogMagic.size() + 2 + 4;
@@ -36,9 +39,20 @@ void PutText(std::string& out, std::string_view text) {
   out.append(text.data(), n);
 }
 
-void PutRecordHead(std::string& out, std::uint8_t type, std::size_t payload) {
+std::size_t PayloadSizeOf(std::uint64_t type) {
+  return type == kLogRecordFrame ? kLogFramePayload : type == kLogRecordImage ? kLogImagePayload : 0;
+}
+
+void AppendRecord(std::string& out, std::uint8_t type, std::uint64_t micros, std::span<const std::uint8_t> data,
+                  int version) {
+  if (version >= 2) PutBytes(out, kLogRecordSync);
+  const std::size_t checked = out.size();
   out.push_back(static_cast<char>(type));
-  PutU32(out, static_cast<std::uint32_t>(payload));
+  PutU32(out, static_cast<std::uint32_t>(8 + data.size()));
+  PutU64(out, micros);
+  PutBytes(out, data);
+  if (version < 2) return;
+  PutU32(out, LogCrc32(std::span(reinterpret_cast<const std::uint8_t*>(out.data()) + checked, out.size() - checked)));
 }
 
 // Reads little-endian fields; every read checks the bytes are there first.
@@ -77,17 +91,24 @@ class Cursor {
   std::size_t m_end;
 };
 
-void Stop(LiveLogContents& log, LiveLogStop why, std::size_t offset, std::string message) {
+std::uint64_t ReadU(std::span<const std::uint8_t> bytes, std::size_t pos, int width) {
+  std::uint64_t v = 0;
+  for (int i = 0; i < width; ++i) v |= std::uint64_t(bytes[pos + std::size_t(i)]) << (8 * i);
+  return v;
+}
+
+void HeaderFault(LiveLogContents& log, LiveLogStop why, LiveLogHeaderFault fault, std::size_t offset) {
   log.stop = why;
   log.stopOffset = offset;
-  log.message = std::move(message) + " at byte " + std::to_string(offset);
+  log.headerFault = fault;
 }
 
 bool ReadHeader(std::span<const std::uint8_t> bytes, LiveLogContents& log, std::size_t& pos) {
   if (bytes.size() < kHeaderFixed || !std::equal(kLiveLogMagic.begin(), kLiveLogMagic.end(), bytes.begin())) {
     const bool magicOk =
         bytes.size() >= kLiveLogMagic.size() && std::equal(kLiveLogMagic.begin(), kLiveLogMagic.end(), bytes.begin());
-    Stop(log, LiveLogStop::kBadHeader, 0, magicOk ? "Log header cut short" : "Not a Ventrix live-data log");
+    HeaderFault(log, LiveLogStop::kBadHeader, magicOk ? LiveLogHeaderFault::kCutShort : LiveLogHeaderFault::kNotALog,
+                0);
     return false;
   }
   Cursor c(bytes, kLiveLogMagic.size(), bytes.size());
@@ -95,18 +116,18 @@ bool ReadHeader(std::span<const std::uint8_t> bytes, LiveLogContents& log, std::
   std::uint64_t bodySize = 0;
   c.Uint(2, version);
   c.Uint(4, bodySize);
+  log.formatVersion = version;
   if (version == 0) {
-    Stop(log, LiveLogStop::kBadHeader, kLiveLogMagic.size(), "Log format version 0 does not exist");
+    HeaderFault(log, LiveLogStop::kBadHeader, LiveLogHeaderFault::kNoSuchVersion, kLiveLogMagic.size());
     return false;
   }
   if (version > kLiveLogFormatVersion) {
-    Stop(log, LiveLogStop::kNewerFormat, kLiveLogMagic.size(),
-         "Log format version " + std::to_string(version) + " is newer than this program reads (" +
-             std::to_string(kLiveLogFormatVersion) + ")");
+    HeaderFault(log, LiveLogStop::kNewerFormat, LiveLogHeaderFault::kNewerVersion, kLiveLogMagic.size());
     return false;
   }
-  if (bodySize > c.Left()) {
-    Stop(log, LiveLogStop::kBadHeader, c.Pos(), "Log header cut short");
+  const std::size_t crcSize = version >= 2 ? 4 : 0;
+  if (bodySize + crcSize > c.Left()) {
+    HeaderFault(log, LiveLogStop::kBadHeader, LiveLogHeaderFault::kCutShort, c.Pos());
     return false;
   }
   LiveLogHeader& h = log.header;
@@ -116,14 +137,118 @@ bool ReadHeader(std::span<const std::uint8_t> bytes, LiveLogContents& log, std::
   std::uint64_t start = 0;
   if (!body.Text(h.programVersion) || !body.Text(h.unitText) || !body.Text(h.unitDate) || !body.Text(h.unitTime) ||
       !body.Text(h.bootLine) || !body.Bytes(h.unitIdentity) || !body.Uint(8, start) || !body.Bytes(h.image)) {
-    Stop(log, LiveLogStop::kBadHeader, body.Pos(), "Log header is shorter than its fields");
+    HeaderFault(log, LiveLogStop::kBadHeader, LiveLogHeaderFault::kFields, body.Pos());
     return false;
   }
   h.startUnixMicros = static_cast<std::int64_t>(start);
-  // A later version 1 writer may add fields at the end of the body.
-  pos = bodyEnd;
+  if (crcSize != 0) {
+    const auto checked = bytes.subspan(kLiveLogMagic.size(), bodyEnd - kLiveLogMagic.size());
+    log.headerDamaged = LogCrc32(checked) != ReadU(bytes, bodyEnd, 4);
+  }
+  // A later writer of the same version may add fields at the end of the body.
+  pos = bodyEnd + crcSize;
   return true;
 }
+
+// One record as found at a place in the file.
+struct RecordAt {
+  enum Kind : std::uint8_t { kGood, kCut, kBad } kind = kBad;
+  std::uint64_t type = 0;
+  std::uint64_t micros = 0;
+  std::size_t payload = 0;  // offset of the payload (the time, then the data)
+  std::size_t size = 0;     // of the whole record, framing included
+};
+
+// Reads the records of a log of one format version, skipping damage.
+class CRecordReader {
+ public:
+  CRecordReader(std::span<const std::uint8_t> bytes, int version) : m_bytes(bytes), m_version(version) {}
+
+  // The record at `pos`: whole and checked, cut by the end of the file, or not one.
+  RecordAt At(std::size_t pos) const {
+    RecordAt r;
+    const std::size_t left = m_bytes.size() - pos;
+    const std::size_t sync = m_version >= 2 ? kLogRecordSync.size() : 0;
+    for (std::size_t i = 0; i < std::min(sync, left); ++i)
+      if (m_bytes[pos + i] != kLogRecordSync[i]) return r;
+    const std::size_t head = LogRecordHead(m_version);
+    if (left < head) {
+      // The head is cut; what there is of it must still make sense.
+      if (left > sync && PayloadSizeOf(m_bytes[pos + sync]) == 0) return r;
+      r.kind = RecordAt::kCut;
+      return r;
+    }
+    const std::size_t expected = PlausibleHead(pos + sync);
+    if (expected == 0) return r;  // checked before the cut: a garbage length is no cut record
+    r.type = m_bytes[pos + sync];
+    r.payload = pos + head;
+    r.size = head + expected + LogRecordTail(m_version);
+    if (left < r.size) {
+      r.kind = RecordAt::kCut;
+      return r;
+    }
+    if (m_version >= 2) {
+      const std::uint32_t crc = LogCrc32(m_bytes.subspan(pos + sync, 1 + 4 + expected));
+      if (crc != ReadU(m_bytes, r.payload + expected, 4)) return r;
+    }
+    r.micros = ReadU(m_bytes, r.payload, 8);
+    if (r.type == kLogRecordFrame) {
+      const auto frame = m_bytes.subspan(r.payload + 8, kFrameSize);
+      if (frame[0] != kReplyLive || !FrameIsValid(frame)) return r;
+    }
+    r.kind = RecordAt::kGood;
+    return r;
+  }
+
+  // The first good record at or after `pos`, or the end.
+  std::size_t NextGood(std::size_t pos) const {
+    for (; pos < m_bytes.size(); ++pos) {
+      // Cheap tests first: most places fail on the first byte.
+      if (m_version >= 2 && m_bytes[pos] != kLogRecordSync[0]) continue;
+      if (At(pos).kind == RecordAt::kGood) return pos;
+    }
+    return m_bytes.size();
+  }
+
+  // How many records the damaged stretch [from, to) held: the heads that
+  // still read give their lengths; where one does not, the next sync bytes
+  // (or, in version 1, the next head that reads) start the next record.
+  std::size_t CountIn(std::size_t from, std::size_t to) const {
+    const std::size_t sync = m_version >= 2 ? kLogRecordSync.size() : 0;
+    std::size_t count = 0;
+    bool known = true;  // a record surely starts at `from`
+    for (std::size_t pos = from; pos < to;) {
+      ++count;
+      const std::size_t expected = pos + LogRecordHead(m_version) <= to ? PlausibleHead(pos + sync) : 0;
+      const std::size_t size = LogRecordHead(m_version) + expected + LogRecordTail(m_version);
+      if (expected != 0 && (known || HasSync(pos)) && pos + size <= to) {
+        pos += size;
+        known = true;
+        continue;
+      }
+      known = false;
+      for (++pos; pos < to; ++pos)
+        if ((sync == 0 || HasSync(pos)) && pos + LogRecordHead(m_version) <= to && PlausibleHead(pos + sync) != 0)
+          break;
+    }
+    return count;
+  }
+
+ private:
+  // The payload size the head at `at` (type, length) gives, 0 when it does not read.
+  std::size_t PlausibleHead(std::size_t at) const {
+    const std::size_t expected = PayloadSizeOf(m_bytes[at]);
+    return expected != 0 && ReadU(m_bytes, at + 1, 4) == expected ? expected : 0;
+  }
+  bool HasSync(std::size_t pos) const {
+    return pos + 2 <= m_bytes.size() && m_bytes[pos] == kLogRecordSync[0] && m_bytes[pos + 1] == kLogRecordSync[1];
+  }
+
+  std::span<const std::uint8_t> m_bytes;
+  int m_version;
+};
+
+std::string Num(std::uint64_t n) { return std::to_string(n); }
 
 }  // namespace
 
@@ -137,63 +262,78 @@ LiveLogContents ReadLiveLog(std::string_view bytes) {
 LiveLogContents ReadLiveLog(std::span<const std::uint8_t> bytes) {
   LiveLogContents log;
   std::size_t pos = 0;
-  if (!ReadHeader(bytes, log, pos)) return log;
-
-  log.frames.reserve((bytes.size() - pos) / kLogFrameRecordSize);
-  std::uint64_t lastMicros = 0;
-  while (pos < bytes.size()) {
-    Cursor c(bytes, pos, bytes.size());
-    std::uint64_t type = 0;
-    std::uint64_t length = 0;
-    if (!c.Uint(1, type) || !c.Uint(4, length)) {
-      Stop(log, LiveLogStop::kTruncated, pos, "Last record cut short");
-      return log;
-    }
-    const std::size_t expected = type == kLogRecordFrame   ? kLogFramePayload
-                                 : type == kLogRecordImage ? kLogImagePayload
-                                                           : 0;
-    if (expected == 0) {
-      Stop(log, LiveLogStop::kBadRecord, pos, "Unknown record type " + std::to_string(type));
-      return log;
-    }
-    // Checked before the cut: a garbage length must not pass for a cut record.
-    if (length != expected) {
-      Stop(log, LiveLogStop::kBadRecord, pos,
-           "Record of length " + std::to_string(length) + " where " + std::to_string(expected) + " belongs");
-      return log;
-    }
-    if (c.Left() < length) {
-      Stop(log, LiveLogStop::kTruncated, pos, "Last record cut short");
-      return log;
-    }
-    std::uint64_t micros = 0;
-    c.Uint(8, micros);
-    if (micros < lastMicros) {
-      Stop(log, LiveLogStop::kBadRecord, pos, "Record time goes back");
-      return log;
-    }
-    if (type == kLogRecordFrame) {
-      LiveLogFrame f;
-      f.micros = micros;
-      c.Bytes(f.bytes);
-      if (f.bytes[0] != kReplyLive || !FrameIsValid(f.bytes)) {
-        Stop(log, LiveLogStop::kBadRecord, pos, "Recorded frame is not a valid live-data frame");
-        return log;
-      }
-      log.frames.push_back(f);
-    } else {
-      LiveLogImageChange& change = log.imageChanges.emplace_back();
-      change.micros = micros;
-      change.firstFrame = log.frames.size();
-      c.Bytes(change.image);
-    }
-    lastMicros = micros;
-    pos = c.Pos();
+  if (!ReadHeader(bytes, log, pos)) {
+    log.message = LiveLogMessage(log, kEnglish);
+    return log;
   }
+  const int version = int(log.formatVersion);
+  const CRecordReader reader(bytes, version);
+  log.frames.reserve((bytes.size() - pos) / LogFrameRecordSize(version));
+  std::uint64_t lastMicros = 0;
   log.stop = LiveLogStop::kEnd;
+  while (pos < bytes.size()) {
+    const RecordAt r = reader.At(pos);
+    if (r.kind == RecordAt::kGood) {
+      pos += r.size;
+      if (r.micros < lastMicros) {
+        // Whole and checked, yet out of order: not trusted either.
+        ++log.damagedRecords;
+        continue;
+      }
+      if (r.type == kLogRecordFrame) {
+        LiveLogFrame& f = log.frames.emplace_back();
+        f.micros = r.micros;
+        std::memcpy(f.bytes.data(), bytes.data() + r.payload + 8, kFrameSize);
+      } else {
+        LiveLogImageChange& change = log.imageChanges.emplace_back();
+        change.micros = r.micros;
+        change.firstFrame = log.frames.size();
+        std::memcpy(change.image.data(), bytes.data() + r.payload + 8, kImageSize);
+      }
+      lastMicros = r.micros;
+      continue;
+    }
+    const std::size_t next = reader.NextGood(pos + 1);
+    if (r.kind == RecordAt::kCut && next == bytes.size()) {
+      log.stop = LiveLogStop::kTruncated;
+      break;
+    }
+    log.damagedRecords += reader.CountIn(pos, next);
+    pos = next;
+  }
   log.stopOffset = pos;
-  log.message.clear();
+  log.message = LiveLogMessage(log, kEnglish);
   return log;
+}
+
+std::string LiveLogMessage(const LiveLogContents& log, int language) {
+  const LiveLogTexts& t = kLiveLogTexts;
+  const auto at = [&](std::string_view fault) {
+    return FillInText(t.atByte.Get(language), {fault, Num(log.stopOffset)});
+  };
+  switch (log.headerFault) {
+    case LiveLogHeaderFault::kNone:
+      break;
+    case LiveLogHeaderFault::kNotALog:
+      return std::string(t.notALog.Get(language));
+    case LiveLogHeaderFault::kCutShort:
+      return at(t.headerCut.Get(language));
+    case LiveLogHeaderFault::kNoSuchVersion:
+      return at(FillInText(t.noSuchVersion.Get(language), {Num(log.formatVersion)}));
+    case LiveLogHeaderFault::kNewerVersion:
+      return FillInText(t.newerVersion.Get(language), {Num(log.formatVersion), Num(kLiveLogFormatVersion)});
+    case LiveLogHeaderFault::kFields:
+      return at(t.headerFields.Get(language));
+  }
+  std::string out;
+  const auto add = [&out](std::string_view part) {
+    if (!out.empty()) out += "; ";
+    out += part;
+  };
+  if (log.headerDamaged) add(t.headerDamaged.Get(language));
+  if (log.damagedRecords > 0) add(FillInText(t.damaged.Get(language), {Num(log.damagedRecords)}));
+  if (log.stop == LiveLogStop::kTruncated) add(at(t.lastCut.Get(language)));
+  return out;
 }
 
 const ConfigImage& LiveLogContents::ImageAtFrame(std::size_t frame) const {
@@ -217,7 +357,22 @@ std::size_t LiveLogContents::FrameAt(std::uint64_t micros) const {
 // ---------------------------------------------------------------------------
 // Encoding
 
-void AppendLiveLogHeader(std::string& out, const LiveLogHeader& header) {
+std::uint32_t LogCrc32(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
+  static const auto table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      std::uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  crc = ~crc;
+  for (const std::uint8_t b : bytes) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+  return ~crc;
+}
+
+void AppendLiveLogHeader(std::string& out, const LiveLogHeader& header, int version) {
   std::string body;
   PutText(body, header.programVersion);
   PutText(body, header.unitText);
@@ -229,21 +384,21 @@ void AppendLiveLogHeader(std::string& out, const LiveLogHeader& header) {
   PutBytes(body, header.image);
 
   PutBytes(out, kLiveLogMagic);
-  PutU16(out, kLiveLogFormatVersion);
+  const std::size_t checked = out.size();
+  PutU16(out, static_cast<std::uint16_t>(version));
   PutU32(out, static_cast<std::uint32_t>(body.size()));
   out += body;
+  if (version >= 2)
+    PutU32(out, LogCrc32(std::span(reinterpret_cast<const std::uint8_t*>(out.data()) + checked, out.size() - checked)));
 }
 
-void AppendFrameRecord(std::string& out, std::uint64_t micros, std::span<const std::uint8_t, kFrameSize> frame) {
-  PutRecordHead(out, kLogRecordFrame, kLogFramePayload);
-  PutU64(out, micros);
-  PutBytes(out, frame);
+void AppendFrameRecord(std::string& out, std::uint64_t micros, std::span<const std::uint8_t, kFrameSize> frame,
+                       int version) {
+  AppendRecord(out, kLogRecordFrame, micros, frame, version);
 }
 
-void AppendImageRecord(std::string& out, std::uint64_t micros, const ConfigImage& image) {
-  PutRecordHead(out, kLogRecordImage, kLogImagePayload);
-  PutU64(out, micros);
-  PutBytes(out, image);
+void AppendImageRecord(std::string& out, std::uint64_t micros, const ConfigImage& image, int version) {
+  AppendRecord(out, kLogRecordImage, micros, image, version);
 }
 
 // ---------------------------------------------------------------------------

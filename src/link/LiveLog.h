@@ -21,23 +21,40 @@
 //            header body, then the body: program version, the four identity
 //            texts (each u16 length + UTF-8), the unit's 150-byte identity
 //            record, i64 wall-clock start (microseconds since 1970, UTC) and
-//            the 2850-byte image at the start.
-//   records  u8 type, u32 payload length, payload. A frame record is u64
+//            the 2850-byte image at the start. From version 2 on a u32
+//            CRC-32 of the version, the length and the body follows.
+//   records  version 2: the sync bytes E7 1C, u8 type, u32 payload length,
+//            payload, u32 CRC-32 of type, length and payload. Version 1 had
+//            neither sync bytes nor CRC. A frame record's payload is u64
 //            microseconds since the start + the 152 frame bytes; an image
-//            record is u64 microseconds + the whole 2850-byte image that is
+//            record's is u64 microseconds + the whole 2850-byte image that is
 //            in force from then on.
 // The file only ever grows by whole records, so a file cut anywhere reads
-// back every record before the cut.
+// back every record before the cut. A damaged record costs that record only:
+// the reader finds the next one by its sync bytes and its CRC, and counts
+// what it skipped.
 constexpr std::array<std::uint8_t, 8> kLiveLogMagic = {'V', 'X', 'L', 'O', 'G', '\r', '\n', 0x1A};
-constexpr std::uint16_t kLiveLogFormatVersion = 1;
+constexpr std::uint16_t kLiveLogFormatVersion = 2;
+constexpr std::array<std::uint8_t, 2> kLogRecordSync = {0xE7, 0x1C};
 constexpr std::uint8_t kLogRecordFrame = 1;
 constexpr std::uint8_t kLogRecordImage = 2;
-constexpr std::size_t kLogRecordHead = 5;  // type + length
 constexpr std::size_t kLogFramePayload = 8 + kFrameSize;
 constexpr std::size_t kLogImagePayload = 8 + kImageSize;
-constexpr std::size_t kLogFrameRecordSize = kLogRecordHead + kLogFramePayload;
-constexpr std::size_t kLogImageRecordSize = kLogRecordHead + kLogImagePayload;
+// Bytes around a record's payload: sync + type + length before, CRC after.
+constexpr std::size_t LogRecordHead(int version) { return version >= 2 ? 2 + 1 + 4 : 1 + 4; }
+constexpr std::size_t LogRecordTail(int version) { return version >= 2 ? 4 : 0; }
+constexpr std::size_t LogFrameRecordSize(int version = kLiveLogFormatVersion) {
+  return LogRecordHead(version) + kLogFramePayload + LogRecordTail(version);
+}
+constexpr std::size_t LogImageRecordSize(int version = kLiveLogFormatVersion) {
+  return LogRecordHead(version) + kLogImagePayload + LogRecordTail(version);
+}
+constexpr std::size_t kLogFrameRecordSize = LogFrameRecordSize();
+constexpr std::size_t kLogImageRecordSize = LogImageRecordSize();
 constexpr std::size_t kUnitIdentitySize = kPayloadSize;
+
+// CRC-32 as zip and PNG compute it (reflected, polynomial EDB88320).
+std::uint32_t LogCrc32(std::span<const std::uint8_t> bytes, std::uint32_t crc = 0);
 
 struct LiveLogHeader {
   std::uint16_t formatVersion = kLiveLogFormatVersion;
@@ -71,8 +88,10 @@ enum class LiveLogStop : std::uint8_t {
   kTruncated,    // the last record is cut short
   kBadHeader,    // not a log, or a header that does not hold together
   kNewerFormat,  // a format version this program does not know
-  kBadRecord,    // unknown type, wrong length, bad frame, time going back
 };
+
+// What went wrong with the header, for the message.
+enum class LiveLogHeaderFault : std::uint8_t { kNone, kNotALog, kCutShort, kNoSuchVersion, kNewerVersion, kFields };
 
 struct LiveLogContents {
   LiveLogHeader header;
@@ -80,12 +99,21 @@ struct LiveLogContents {
   std::vector<LiveLogImageChange> imageChanges;
   LiveLogStop stop = LiveLogStop::kEnd;
   std::size_t stopOffset = 0;  // byte offset where reading stopped
-  std::string message;         // English, for the error log; empty at kEnd
+  LiveLogHeaderFault headerFault = LiveLogHeaderFault::kNone;
+  std::uint64_t formatVersion = 0;  // as found in the file, 0 before it was read
+  // Records the reader could not trust and skipped (a wrong CRC or check
+  // byte, a mangled head, a time going back); it went on behind them.
+  std::size_t damagedRecords = 0;
+  // The header's CRC did not match: its fields were used as they read.
+  bool headerDamaged = false;
+  std::string message;  // LiveLogMessage in English, for the error log; empty for a sound log
 
   // The header was read: frames and images are usable (possibly none).
   bool HeaderOk() const { return stop != LiveLogStop::kBadHeader && stop != LiveLogStop::kNewerFormat; }
   // Everything up to the end was read, a cut last record aside.
-  bool Complete() const { return stop == LiveLogStop::kEnd || stop == LiveLogStop::kTruncated; }
+  bool Complete() const { return HeaderOk(); }
+  // Something was skipped or may be wrong: the tuner is to be told.
+  bool Damaged() const { return damagedRecords > 0 || headerDamaged; }
 
   // The image in force at frame `frame` (the start image before any change).
   const ConfigImage& ImageAtFrame(std::size_t frame) const;
@@ -97,15 +125,23 @@ struct LiveLogContents {
   std::uint64_t DurationMicros() const { return frames.empty() ? 0 : frames.back().micros; }
 };
 
+// What the reader found wrong, in `language`: why the header cannot be read,
+// or that the header is damaged, records were skipped or the last one is cut.
+// Empty for a sound log.
+std::string LiveLogMessage(const LiveLogContents& log, int language);
+
 // Reads a whole log from its bytes. Never throws on bad input and allocates
 // no more than the input's size.
 LiveLogContents ReadLiveLog(std::span<const std::uint8_t> bytes);
 LiveLogContents ReadLiveLog(std::string_view bytes);
 
-// Encoders; the writer uses them, tests build files with them.
-void AppendLiveLogHeader(std::string& out, const LiveLogHeader& header);
-void AppendFrameRecord(std::string& out, std::uint64_t micros, std::span<const std::uint8_t, kFrameSize> frame);
-void AppendImageRecord(std::string& out, std::uint64_t micros, const ConfigImage& image);
+// Encoders; the writer uses them, tests build files with them, in the
+// current format or an older one.
+void AppendLiveLogHeader(std::string& out, const LiveLogHeader& header, int version = kLiveLogFormatVersion);
+void AppendFrameRecord(std::string& out, std::uint64_t micros, std::span<const std::uint8_t, kFrameSize> frame,
+                       int version = kLiveLogFormatVersion);
+void AppendImageRecord(std::string& out, std::uint64_t micros, const ConfigImage& image,
+                       int version = kLiveLogFormatVersion);
 
 // Where the writer's bytes go. Write returns how many bytes went out (less
 // than asked, or -1, on failure); Truncate cuts the file back after a partial

@@ -3,18 +3,21 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -45,20 +48,54 @@ OpenFailureKind KindOfOpenErrno(int err) {
   }
 }
 
-// The name of the group owning `path` ("dialout"), its number when the
-// group has no name, empty when the path cannot be examined.
-std::string GroupOf(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return {};
+// The name of group `gid` ("dialout"), its number when it has no name.
+std::string GroupName(gid_t gid) {
   group g{};
   group* found = nullptr;
   // A group with many members needs more room than most.
   for (std::vector<char> buf(4096); buf.size() <= (1u << 20); buf.resize(buf.size() * 2)) {
-    const int err = ::getgrgid_r(st.st_gid, &g, buf.data(), buf.size(), &found);
+    const int err = ::getgrgid_r(gid, &g, buf.data(), buf.size(), &found);
     if (err == 0 && found) return found->gr_name;
     if (err != ERANGE) break;
   }
-  return std::to_string(st.st_gid);
+  return std::to_string(gid);
+}
+
+// The name of user `uid` ("root"), its number when it has no name.
+std::string UserName(uid_t uid) {
+  passwd p{};
+  passwd* found = nullptr;
+  for (std::vector<char> buf(4096); buf.size() <= (1u << 20); buf.resize(buf.size() * 2)) {
+    const int err = ::getpwuid_r(uid, &p, buf.data(), buf.size(), &found);
+    if (err == 0 && found) return found->pw_name;
+    if (err != ERANGE) break;
+  }
+  return std::to_string(uid);
+}
+
+// Owner, group and mode of the device a user may not open, and the groups
+// of the machine's other serial devices, so the advice names a group only
+// when it is one for serial ports.
+void FillPermissionDetails(OpenFailure& f) {
+  struct stat st {};
+  if (::stat(f.device.c_str(), &st) != 0) return;
+  f.group = GroupName(st.st_gid);
+  f.owner = UserName(st.st_uid);
+  f.mode = st.st_mode;
+  static constexpr std::string_view kSerialNames[] = {"ttyS", "ttyUSB", "ttyACM", "ttyAMA", "rfcomm"};
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (entry.path() == f.device) continue;
+    if (std::none_of(std::begin(kSerialNames), std::end(kSerialNames),
+                     [&](std::string_view prefix) { return name.starts_with(prefix); }))
+      continue;
+    struct stat other {};
+    if (::stat(entry.path().c_str(), &other) != 0 || !S_ISCHR(other.st_mode)) continue;
+    std::string g = GroupName(other.st_gid);
+    if (std::find(f.serialGroups.begin(), f.serialGroups.end(), g) == f.serialGroups.end())
+      f.serialGroups.push_back(std::move(g));
+  }
 }
 
 std::string CommandName(int pid) {
@@ -287,7 +324,7 @@ OpenFailure CPosixSerialPort::LastOpenFailure() const {
   // The details cost a look through /proc or the group database, so they are
   // found when asked for, not on each of the watchdog's silent reopens.
   OpenFailure f = m_failure;
-  if (f.kind == OpenFailureKind::PermissionDenied) f.group = GroupOf(f.device);
+  if (f.kind == OpenFailureKind::PermissionDenied) FillPermissionDetails(f);
   if (f.kind == OpenFailureKind::Busy) {
     f.holderPid = HolderPid(f.device);
     if (f.holderPid > 0) f.holderName = CommandName(f.holderPid);

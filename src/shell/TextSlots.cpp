@@ -36,6 +36,17 @@ const PortOpenFailureTexts kPortOpenFailureTexts{
     {0,
      {"%1 cannot be used: %2", "%1 kann nicht benutzt werden: %2", "%1 ne peut pas être utilisé : %2",
       "%1 nelze použít: %2"}},
+    {0,
+     {"%1: permission denied. The device belongs to the user \"%2\" and the group \"%3\" with the mode %4, "
+      "which is no group for serial devices: ask the administrator of this computer to give you access to it.",
+      "%1: Zugriff verweigert. Das Gerät gehört dem Benutzer „%2“ und der Gruppe „%3“ mit den Rechten %4, "
+      "die keine Gruppe für serielle Schnittstellen ist: Bitten Sie den Administrator dieses Computers, Ihnen "
+      "Zugriff darauf zu geben.",
+      "%1 : accès refusé. Le périphérique appartient à l'utilisateur « %2 » et au groupe « %3 » avec le mode %4, "
+      "qui n'est pas un groupe de ports série : demandez à l'administrateur de cet ordinateur de vous y donner "
+      "accès.",
+      "%1: přístup odepřen. Zařízení patří uživateli „%2“ a skupině „%3“ s právy %4, což není skupina pro "
+      "sériové porty: požádejte správce tohoto počítače, aby vám k němu dal přístup."}},
 };
 
 const CLngStr kSectionIncompleteText{0,

@@ -117,6 +117,9 @@ struct PortOpenFailureTexts {
   CLngStr busy;
   CLngStr notSerial;
   CLngStr other;  // %2 the system's error text
+  // Permission denied where no serial-device group can be suggested: %2 the
+  // owner, %3 the group, %4 the mode ("crw-------").
+  CLngStr permissionAskAdmin;
 };
 extern const PortOpenFailureTexts kPortOpenFailureTexts;
 

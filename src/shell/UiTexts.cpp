@@ -755,6 +755,10 @@ const CLngStr kExternalMonitorCaption{0,
 const CLngStr kAboutCaption{
     0, {"About Ventrix_2007", "Über Programm Ventrix_2007", "Information Ventrix_2007", "O programu Ventrix_2007"}};
 const CLngStr kTimeChartCaption{0, {"Time chart", "Zeitdiagramm", "Graphique temporel", "Časový graf"}};
+const CLngStr kTimeChartLiveCaption{
+    0,
+    {"Time chart: live data of the last minutes", "Zeitdiagramm: Live-Daten der letzten Minuten",
+     "Graphique temporel : données en direct des dernières minutes", "Časový graf: živá data posledních minut"}};
 const CLngStr kPrintFailedText{
     0, {"Printing failed: %1", "Drucken fehlgeschlagen: %1", "Échec de l'impression : %1", "Tisk se nezdařil: %1"}};
 
@@ -829,6 +833,45 @@ const CLngStr kLogFileFilter{0,
 const CLngStr kLogOpenFailedText{
     0, {"The log cannot be played back: %1", "Das Protokoll kann nicht abgespielt werden: %1",
         "Le journal ne peut pas être rejoué : %1", "Záznam nelze přehrát: %1"}};
+
+const LiveLogTexts kLiveLogTexts{
+    {0,
+     {"Not a Ventrix live-data log", "Kein Ventrix-Protokoll", "Ce n'est pas un journal Ventrix",
+      "Nejde o záznam Ventrix"}},
+    {0,
+     {"Log header cut short", "Protokollkopf abgeschnitten", "En-tête du journal tronqué",
+      "Hlavička záznamu je useknutá"}},
+    {0,
+     {"Log format version %1 does not exist", "Die Protokollformat-Version %1 gibt es nicht",
+      "La version %1 du format de journal n'existe pas", "Verze formátu záznamu %1 neexistuje"}},
+    {0,
+     {"Log format version %1 is newer than this program reads (%2)",
+      "Die Protokollformat-Version %1 ist neuer, als dieses Programm lesen kann (%2)",
+      "La version %1 du format de journal est plus récente que ce que ce programme sait lire (%2)",
+      "Verze formátu záznamu %1 je novější, než jakou tento program umí číst (%2)"}},
+    {0,
+     {"Log header is shorter than its fields", "Protokollkopf ist kürzer als seine Felder",
+      "L'en-tête du journal est plus court que ses champs", "Hlavička záznamu je kratší než její pole"}},
+    {0,
+     {"Log header damaged: the settings recorded at the start may be wrong",
+      "Protokollkopf beschädigt: Die zu Beginn aufgezeichneten Einstellungen können falsch sein",
+      "En-tête du journal endommagé : les réglages enregistrés au début peuvent être faux",
+      "Hlavička záznamu je poškozená: nastavení zaznamenané na začátku může být chybné"}},
+    {0,
+     {"Last record cut short", "Letzter Datensatz abgeschnitten", "Dernier enregistrement tronqué",
+      "Poslední položka záznamu je useknutá"}},
+    {0,
+     {"%1 records damaged, skipped", "%1 Datensätze beschädigt, übersprungen", "%1 enregistrements endommagés, ignorés",
+      "Poškozené položky záznamu přeskočeny: %1"}},
+    {0, {"%1 at byte %2", "%1 bei Byte %2", "%1 à l'octet %2", "%1 na bajtu %2"}},
+    {0, {"cannot open %1", "%1 kann nicht geöffnet werden", "impossible d'ouvrir %1", "%1 nelze otevřít"}},
+    {0,
+     {"a Read, Verify or Program is running", "ein Lesen, Prüfen oder Programmieren läuft",
+      "une lecture, une vérification ou une programmation est en cours", "probíhá čtení, ověřování nebo programování"}},
+};
+const CLngStr kLogDamagedText{0,
+                              {"The log %1 is damaged: %2", "Das Protokoll %1 ist beschädigt: %2",
+                               "Le journal %1 est endommagé : %2", "Záznam %1 je poškozený: %2"}};
 
 const CLngStr kRecordingStoppedText{0,
                                     {"Recording stopped: %1", "Aufzeichnung angehalten: %1",

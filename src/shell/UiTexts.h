@@ -51,13 +51,33 @@ extern const CLngStr kPlaybackBannerText;
 extern const CLngStr kRecordingStatusText;
 extern const CLngStr kLogFileFilter;
 extern const CLngStr kLogOpenFailedText;
+// What the log reader found wrong (see LiveLogMessage): %1 the version
+// found, %2 the version this program reads, %1 the count of skipped records;
+// atByte puts %2, the byte offset, behind %1, the fault.
+struct LiveLogTexts {
+  CLngStr notALog;
+  CLngStr headerCut;
+  CLngStr noSuchVersion;
+  CLngStr newerVersion;
+  CLngStr headerFields;
+  CLngStr headerDamaged;
+  CLngStr lastCut;
+  CLngStr damaged;
+  CLngStr atByte;
+  CLngStr cannotOpen;  // %1 the file
+  CLngStr linkBusy;    // playback refused while the unit is being read or written
+};
+extern const LiveLogTexts kLiveLogTexts;
+// A log that was played or exported with damage: %1 the file, %2 what the reader found.
+extern const CLngStr kLogDamagedText;
 
 // Caption of the external monitor window.
 extern const CLngStr kExternalMonitorCaption;
 // Caption of the About window, set each time it is activated.
 extern const CLngStr kAboutCaption;
-// Caption of the time chart window.
+// Caption of the time chart window, with a log and with live data.
 extern const CLngStr kTimeChartCaption;
+extern const CLngStr kTimeChartLiveCaption;
 // A page that could not be printed; %1 the printer or the PDF file.
 extern const CLngStr kPrintFailedText;
 // The Link window's caption, and its last-error texts by LinkError.

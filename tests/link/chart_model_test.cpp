@@ -163,6 +163,39 @@ TEST(ChartModelTest, NiceScales) {
   }
 }
 
+// A value on the scale's limit is drawn inside its lane, clear of the
+// border and of the clipping a pixel inside it: a closed throttle at 0 % or
+// a coolant between 88 and 89 °C must not look like missing data.
+TEST(ChartModelTest, PaddedScalesKeepTheLimitsInsideTheLane) {
+  struct {
+    const char* name;
+    double min, max;
+    int height;
+  } cases[] = {
+      {"throttle from closed to wide open", 0, 100, 80},
+      {"throttle closed all the time", 0, 0, 80},
+      {"coolant between two readings", 88, 89, 60},
+      {"a correction below zero", -12.5, 0, 45},
+      {"engine speed", 1200, 9800, 200},
+  };
+  constexpr int kPad = 4;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ChartScale nice = NiceScale(c.min, c.max, 5);
+    const ChartScale padded = PadScale(nice, c.height, kPad);
+    EXPECT_EQ(padded.ticks, nice.ticks) << "the ticks stay";
+    const ChartLane lane{100, c.height};
+    // Exactly kPad pixels inside at the nice limits, further in for data inside them.
+    EXPECT_NEAR(LaneY(lane, padded, nice.lo), lane.top + lane.height - kPad, 1e-9);
+    EXPECT_NEAR(LaneY(lane, padded, nice.hi), lane.top + kPad, 1e-9);
+    EXPECT_LE(LaneY(lane, padded, c.min), lane.top + lane.height - kPad + 1e-9);
+    EXPECT_GE(LaneY(lane, padded, c.max), lane.top + kPad - 1e-9);
+  }
+  // A lane too low for padding keeps its scale.
+  const ChartScale nice = NiceScale(0, 100, 2);
+  EXPECT_DOUBLE_EQ(PadScale(nice, 8, 4).lo, nice.lo);
+}
+
 TEST(ChartModelTest, TimeTicksAtClockSteps) {
   struct {
     double t0, t1;
@@ -226,6 +259,29 @@ TEST(ChartModelTest, TimeViewZoomKeepsTheAnchorAndStaysInTheLog) {
   EXPECT_DOUBLE_EQ(view.T1(), 250);
   EXPECT_DOUBLE_EQ(view.Span(), 100);
   EXPECT_DOUBLE_EQ(view.TimeAtX(view.XAtTime(207.25, 640), 640), 207.25);
+}
+
+// Live data rolls: the newest end moves on, the oldest drops off.
+TEST(ChartModelTest, RollingBoundsFollowTheNewestDataUnlessMovedAway) {
+  ChartTimeView view;
+  view.SetBounds(0, 10);
+  view.SetBounds(0, 100);
+  EXPECT_DOUBLE_EQ(view.T0(), 0);
+  EXPECT_DOUBLE_EQ(view.T1(), 100) << "all of it, as it grows";
+  view.SetRange(40, 100);  // the last minute
+  view.SetBounds(10, 110);
+  EXPECT_DOUBLE_EQ(view.T0(), 50);
+  EXPECT_DOUBLE_EQ(view.T1(), 110) << "showing the newest, so it goes on doing so";
+  view.Pan(-30);  // the user looks back
+  view.SetBounds(20, 120);
+  EXPECT_DOUBLE_EQ(view.T0(), 20);
+  EXPECT_DOUBLE_EQ(view.T1(), 80) << "kept where the user put it";
+  view.SetBounds(40, 140);
+  EXPECT_DOUBLE_EQ(view.T0(), 40) << "until that part of the data is gone";
+  view.Pan(-1000);
+  EXPECT_DOUBLE_EQ(view.T0(), 40);
+  view.Zoom(100, 1e9);
+  EXPECT_DOUBLE_EQ(view.Span(), 100) << "no wider than the data";
 }
 
 TEST(ChartModelTest, Texts) {

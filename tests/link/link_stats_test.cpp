@@ -54,7 +54,9 @@ class LinkCountersTest : public ::testing::Test {
   FakePort& port;
 };
 
-TEST_F(LinkCountersTest, IdleLinkCountsFramesCheckByteFailuresAndUnansweredFrames) {
+// Each exchange ends one way: answered well, answered spoilt (a check-byte
+// failure, not a timeout: the unit did answer) or not answered (a timeout).
+TEST_F(LinkCountersTest, IdleLinkCountsEachExchangeOnce) {
   core.OpenPort();
   TickTo(6);  // block-0 request
   port.Queue(UnitReply(0xC0));
@@ -66,14 +68,42 @@ TEST_F(LinkCountersTest, IdleLinkCountsFramesCheckByteFailuresAndUnansweredFrame
   EXPECT_EQ(stats().checkByteFailures, 1u);
   EXPECT_EQ(stats().lastError, LinkError::kCheckByte);
   EXPECT_EQ(stats().lastErrorAtMs, 1'765'400'000'000);
-  TickTo(24);  // two more requests, each behind one that got no usable answer
+  TickTo(18);  // the next request, behind the one answered spoilt
+  EXPECT_EQ(stats().timeouts, 0u);
+  EXPECT_EQ(stats().lastError, LinkError::kCheckByte) << "the unit answered every frame so far";
+  TickTo(24);  // and one more, behind one that got no answer at all
 
   EXPECT_EQ(stats().framesSent, 4u);
   EXPECT_EQ(stats().framesReceived, 2u);
   EXPECT_EQ(stats().checkByteFailures, 1u);
-  EXPECT_EQ(stats().timeouts, 2u);
+  EXPECT_EQ(stats().timeouts, 1u);
   EXPECT_EQ(stats().retries, 0u) << "idle requests are not repeated";
   EXPECT_EQ(stats().lastError, LinkError::kNoAnswer);
+}
+
+// The answer to a frame comes a tick after it went out; a reading between
+// the two must not make the rates differ when every frame is answered.
+TEST(LinkRateMeter, AFrameStillOnItsWayDoesNotCountYet) {
+  struct Step {
+    std::uint64_t sent, received;
+    bool awaiting;
+    std::int64_t atMs;
+    double sentPerSecond, receivedPerSecond;
+  };
+  const Step steps[] = {
+      {10, 10, false, 0, 0, 0},   {13, 12, true, 1000, 2, 2}, {16, 16, false, 2000, 4, 4},
+      {19, 18, true, 3000, 2, 2}, {20, 18, true, 4000, 1, 0},  // the unit went quiet: one unanswered
+  };
+  CLinkRateMeter meter;
+  for (const Step& s : steps) {
+    LinkCounters c;
+    c.framesSent = s.sent;
+    c.framesReceived = s.received;
+    c.awaitingAnswer = s.awaiting;
+    const LinkRates r = meter.Sample(c, s.atMs);
+    EXPECT_DOUBLE_EQ(r.sentPerSecond, s.sentPerSecond) << s.atMs;
+    EXPECT_DOUBLE_EQ(r.receivedPerSecond, s.receivedPerSecond) << s.atMs;
+  }
 }
 
 TEST_F(LinkCountersTest, ReadWithoutAnswersCountsRepeatsThenTheFailure) {

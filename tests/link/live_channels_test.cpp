@@ -41,15 +41,15 @@ TEST(LiveChannelsTest, ValuesOfACraftedFrame) {
   testsupport::PutWord(f, 138, 523);  // throttle, tenths of a per cent
   f[29] = 132;                        // AFR, tenths
   f[23] = 187;                        // coolant + 100
-  f[14] = 25;                         // injection 1A, 100 us
+  f[14] = 25;                         // injection 1A, 100 us: 2.5 ms
   testsupport::PutWord(f, 110, 955);  // coolant advance correction, 1000 + tenths of a degree
   const ConfigImage image{};
   struct {
     const char* key;
     double value;
   } cases[] = {
-      {"rpm", 6400},         {"throttle", 52.3}, {"afr", 13.2}, {"coolant", 87},
-      {"injection1A", 2500}, {"supply", 12.6},   {"gear", 0},   {"coolantAdvanceCorrection", -4.5},
+      {"rpm", 6400},        {"throttle", 52.3}, {"afr", 13.2}, {"coolant", 87},
+      {"injection1A", 2.5}, {"supply", 12.6},   {"gear", 0},   {"coolantAdvanceCorrection", -4.5},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.key);

@@ -2,7 +2,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,9 +23,16 @@ namespace {
 using testsupport::MemoryLogSink;
 using testsupport::PutWord;
 
-// Restated on purpose: a change of the layout breaks every log already out there.
-constexpr std::size_t kFrameRecord = 1 + 4 + 8 + 152;
-constexpr std::size_t kImageRecord = 1 + 4 + 8 + 2850;
+// Restated on purpose: a change of the layout breaks every log already out
+// there. Version 1: type, length, payload; version 2: sync bytes, type,
+// length, payload, CRC-32.
+constexpr std::size_t kFrameRecordV1 = 1 + 4 + 8 + 152;
+constexpr std::size_t kImageRecordV1 = 1 + 4 + 8 + 2850;
+constexpr std::size_t kFrameRecord = 2 + 1 + 4 + 8 + 152 + 4;
+constexpr std::size_t kImageRecord = 2 + 1 + 4 + 8 + 2850 + 4;
+
+std::size_t FrameRecord(int version) { return version == 1 ? kFrameRecordV1 : kFrameRecord; }
+std::size_t ImageRecord(int version) { return version == 1 ? kImageRecordV1 : kImageRecord; }
 
 Frame Sealed(Frame f) {
   SealFrame(f);
@@ -50,15 +62,15 @@ LiveLogHeader SampleHeader() {
 
 // Header, frames at 0, 0.33 and 0.66 s, an image change at 0.5 s between the
 // second and the third.
-std::string SampleLog(ConfigImage* changed = nullptr) {
+std::string SampleLog(ConfigImage* changed = nullptr, int version = kLiveLogFormatVersion) {
   std::string out;
-  AppendLiveLogHeader(out, SampleHeader());
-  AppendFrameRecord(out, 0, RpmFrame(1000));
-  AppendFrameRecord(out, 330'000, RpmFrame(2000));
+  AppendLiveLogHeader(out, SampleHeader(), version);
+  AppendFrameRecord(out, 0, RpmFrame(1000), version);
+  AppendFrameRecord(out, 330'000, RpmFrame(2000), version);
   ConfigImage image = SampleHeader().image;
   image[100] = 42;
-  AppendImageRecord(out, 500'000, image);
-  AppendFrameRecord(out, 660'000, RpmFrame(3000));
+  AppendImageRecord(out, 500'000, image, version);
+  AppendFrameRecord(out, 660'000, RpmFrame(3000), version);
   if (changed) *changed = image;
   return out;
 }
@@ -66,12 +78,15 @@ std::string SampleLog(ConfigImage* changed = nullptr) {
 TEST(LiveLogTest, RoundTripKeepsHeaderFramesAndImageChanges) {
   ConfigImage changed{};
   const std::string bytes = SampleLog(&changed);
-  // Magic, version 1, then whole records behind the header.
-  ASSERT_EQ(bytes.substr(0, 10), std::string("VXLOG\r\n\x1a\x01\x00", 10));
+  // Magic, version 2, then whole records behind the header, each behind its sync bytes.
+  ASSERT_EQ(bytes.substr(0, 10), std::string("VXLOG\r\n\x1a\x02\x00", 10));
   const std::size_t headerSize = bytes.size() - 3 * kFrameRecord - kImageRecord;
+  EXPECT_EQ(bytes.substr(headerSize, 3), "\xE7\x1C\x01");
 
   const LiveLogContents log = ReadLiveLog(bytes);
   EXPECT_EQ(log.stop, LiveLogStop::kEnd) << log.message;
+  EXPECT_FALSE(log.Damaged());
+  EXPECT_EQ(log.message, "");
   EXPECT_EQ(log.stopOffset, bytes.size());
   const LiveLogHeader want = SampleHeader();
   EXPECT_EQ(log.header.programVersion, want.programVersion);
@@ -106,74 +121,273 @@ TEST(LiveLogTest, RoundTripKeepsHeaderFramesAndImageChanges) {
 TEST(LiveLogTest, EveryCutOfTheLastRecordKeepsTheWholeRecords) {
   struct Case {
     const char* last;
-    std::size_t size;
+    int version;
     std::function<void(std::string&)> append;
-    std::size_t framesBefore;
   };
   const Case cases[] = {
-      {"frame", kFrameRecord, [](std::string& s) { AppendFrameRecord(s, 900'000, RpmFrame(4000)); }, 3},
-      {"image", kImageRecord, [](std::string& s) { AppendImageRecord(s, 900'000, ConfigImage{}); }, 3},
+      {"frame", 2, [](std::string& s) { AppendFrameRecord(s, 900'000, RpmFrame(4000)); }},
+      {"image", 2, [](std::string& s) { AppendImageRecord(s, 900'000, ConfigImage{}); }},
+      {"version 1 frame", 1, [](std::string& s) { AppendFrameRecord(s, 900'000, RpmFrame(4000), 1); }},
+      {"version 1 image", 1, [](std::string& s) { AppendImageRecord(s, 900'000, ConfigImage{}, 1); }},
   };
   for (const auto& c : cases) {
-    const std::string whole = SampleLog();
+    const std::string whole = SampleLog(nullptr, c.version);
     std::string full = whole;
     c.append(full);
-    ASSERT_EQ(full.size(), whole.size() + c.size);
+    ASSERT_TRUE(full.size() == whole.size() + FrameRecord(c.version) ||
+                full.size() == whole.size() + ImageRecord(c.version));
     for (std::size_t cut = whole.size(); cut < full.size(); ++cut) {
       const LiveLogContents log = ReadLiveLog(std::string_view(full).substr(0, cut));
       SCOPED_TRACE(std::string(c.last) + " cut at " + std::to_string(cut));
       EXPECT_EQ(log.stop, cut == whole.size() ? LiveLogStop::kEnd : LiveLogStop::kTruncated);
       EXPECT_TRUE(log.Complete());
+      EXPECT_FALSE(log.Damaged()) << "a cut is what a crash leaves, not damage";
       EXPECT_EQ(log.stopOffset, whole.size());
-      EXPECT_EQ(log.frames.size(), c.framesBefore);
+      EXPECT_EQ(log.frames.size(), 3u);
       EXPECT_EQ(log.imageChanges.size(), 1u);
     }
   }
 }
 
-TEST(LiveLogTest, DamagedFilesStopWithAReason) {
-  const std::string good = SampleLog();
-  const std::size_t firstRecord = good.size() - 3 * kFrameRecord - kImageRecord;
+TEST(LiveLogTest, AnUnreadableHeaderStopsWithAReason) {
   struct Case {
     const char* name;
     std::function<void(std::string&)> damage;
     LiveLogStop stop;
-    std::size_t frames;
     const char* message;
   };
   const Case cases[] = {
-      {"empty", [](std::string& s) { s.clear(); }, LiveLogStop::kBadHeader, 0, "Not a Ventrix"},
-      {"text file", [](std::string& s) { s = "[Ventrix]\nBike=3\n"; }, LiveLogStop::kBadHeader, 0, "Not a Ventrix"},
-      {"magic only", [](std::string& s) { s.resize(8); }, LiveLogStop::kBadHeader, 0, "cut short"},
-      {"cut in the header", [](std::string& s) { s.resize(400); }, LiveLogStop::kBadHeader, 0, "cut short"},
-      {"version 0", [](std::string& s) { s[8] = 0; }, LiveLogStop::kBadHeader, 0, "version 0"},
-      {"version 2", [](std::string& s) { s[8] = 2; }, LiveLogStop::kNewerFormat, 0, "newer"},
-      {"huge header length", [](std::string& s) { s.replace(10, 4, "\xff\xff\xff\xff"); }, LiveLogStop::kBadHeader, 0,
+      {"empty", [](std::string& s) { s.clear(); }, LiveLogStop::kBadHeader, "Not a Ventrix"},
+      {"text file", [](std::string& s) { s = "[Ventrix]\nBike=3\n"; }, LiveLogStop::kBadHeader, "Not a Ventrix"},
+      {"magic only", [](std::string& s) { s.resize(8); }, LiveLogStop::kBadHeader, "cut short"},
+      {"cut in the header", [](std::string& s) { s.resize(400); }, LiveLogStop::kBadHeader, "cut short"},
+      {"version 0", [](std::string& s) { s[8] = 0; }, LiveLogStop::kBadHeader, "version 0 does not exist at byte 8"},
+      {"version 3", [](std::string& s) { s[8] = 3; }, LiveLogStop::kNewerFormat,
+       "version 3 is newer than this program reads (2)"},
+      {"huge header length", [](std::string& s) { s.replace(10, 4, "\xff\xff\xff\xff"); }, LiveLogStop::kBadHeader,
        "cut short"},
       {"header length too small", [](std::string& s) { s.replace(10, 4, std::string("\x10\0\0\0", 4)); },
-       LiveLogStop::kBadHeader, 0, "shorter than its fields"},
+       LiveLogStop::kBadHeader, "shorter than its fields"},
       {"text length beyond the header", [](std::string& s) { s.replace(14, 2, "\xff\xff"); }, LiveLogStop::kBadHeader,
-       0, "shorter than its fields"},
-      {"huge record length", [&](std::string& s) { s.replace(firstRecord + 1, 4, "\xff\xff\xff\x7f"); },
-       LiveLogStop::kBadRecord, 0, "length"},
-      {"unknown record type", [&](std::string& s) { s[firstRecord + kFrameRecord] = 9; }, LiveLogStop::kBadRecord, 1,
-       "Unknown record type 9"},
-      {"bad check byte", [&](std::string& s) { s[firstRecord + kFrameRecord + 13 + 48] ^= 1; }, LiveLogStop::kBadRecord,
-       1, "not a valid live-data frame"},
+       "shorter than its fields"},
+  };
+  for (const int version : {1, 2}) {
+    for (const auto& c : cases) {
+      std::string bytes = SampleLog(nullptr, version);
+      c.damage(bytes);
+      const LiveLogContents log = ReadLiveLog(bytes);
+      SCOPED_TRACE(std::string(c.name) + ", version " + std::to_string(version));
+      EXPECT_EQ(log.stop, c.stop);
+      EXPECT_FALSE(log.HeaderOk());
+      EXPECT_TRUE(log.frames.empty());
+      EXPECT_NE(log.message.find(c.message), std::string::npos) << log.message;
+    }
+  }
+  // The tuner reads the reason in the language of the window.
+  std::string newer = SampleLog();
+  newer[8] = 3;
+  const LiveLogContents log = ReadLiveLog(newer);
+  EXPECT_EQ(LiveLogMessage(log, kGerman),
+            "Die Protokollformat-Version 3 ist neuer, als dieses Programm lesen kann (2)");
+  EXPECT_EQ(LiveLogMessage(log, kCzech), "Verze formátu záznamu 3 je novější, než jakou tento program umí číst (2)");
+  EXPECT_EQ(LiveLogMessage(ReadLiveLog(std::string("hello")), kFrench), "Ce n'est pas un journal Ventrix");
+}
+
+// One record spoilt in every way it can be: the reader skips that record,
+// reads every other one and says how many it skipped. Old logs get the
+// same, as far as their records can be checked.
+TEST(LiveLogTest, ADamagedRecordIsSkippedAndCounted) {
+  struct Case {
+    const char* name;
+    int version;
+    std::size_t record;  // 0..3: frame, frame, image, frame
+    std::size_t offset;  // within the record
+    std::uint8_t value;  // put there
+    std::size_t frames, images;
+  };
+  // Version 2 offsets: sync 0..1, type 2, length 3..6, time 7..14, data 15.., CRC at the end.
+  const Case cases[] = {
+      {"a bit in a frame's data", 2, 1, 15 + 48, 0x00, 2, 1},
+      {"a sync byte", 2, 1, 1, 0x00, 2, 1},
+      {"the type", 2, 0, 2, 9, 2, 1},
+      {"a huge length", 2, 0, 6, 0x7F, 2, 1},
+      {"the time", 2, 3, 7, 0xFF, 2, 1},
+      {"the CRC", 2, 3, kFrameRecord - 1, 0x00, 2, 1},
+      {"the image", 2, 2, 15 + 100, 0x00, 3, 0},
+      // Version 1: type 0, length 1..4, time 5..12, data 13..
+      {"version 1, a frame's check byte", 1, 1, 13 + 48, 0x00, 2, 1},
+      {"version 1, the type", 1, 1, 0, 9, 2, 1},
+      {"version 1, a huge length", 1, 0, 4, 0x7F, 2, 1},
       // The last frame at 0x00_1220 us, before the image change at 500000 us.
-      {"time goes back", [&](std::string& s) { s[firstRecord + 2 * kFrameRecord + kImageRecord + 5 + 2] = 0; },
-       LiveLogStop::kBadRecord, 2, "time goes back"},
+      {"version 1, time going back", 1, 3, 5 + 2, 0x00, 2, 1},
   };
   for (const auto& c : cases) {
-    std::string bytes = good;
-    c.damage(bytes);
-    const LiveLogContents log = ReadLiveLog(bytes);
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(log.stop, c.stop);
-    EXPECT_FALSE(log.Complete());
+    std::string bytes = SampleLog(nullptr, c.version);
+    const std::size_t frame = FrameRecord(c.version);
+    const std::size_t sizes[] = {frame, frame, ImageRecord(c.version), frame};
+    std::size_t at = bytes.size() - 3 * frame - ImageRecord(c.version);
+    for (std::size_t r = 0; r < c.record; ++r) at += sizes[r];
+    ASSERT_NE(std::uint8_t(bytes[at + c.offset]), c.value);
+    bytes[at + c.offset] = char(c.value);
+
+    const LiveLogContents log = ReadLiveLog(bytes);
+    EXPECT_EQ(log.stop, LiveLogStop::kEnd);
+    EXPECT_TRUE(log.Complete());
+    EXPECT_EQ(log.damagedRecords, 1u);
     EXPECT_EQ(log.frames.size(), c.frames);
-    EXPECT_NE(log.message.find(c.message), std::string::npos) << log.message;
+    EXPECT_EQ(log.imageChanges.size(), c.images);
+    EXPECT_EQ(log.message, "1 records damaged, skipped");
+    EXPECT_EQ(LiveLogMessage(log, kGerman), "1 Datensätze beschädigt, übersprungen");
+    // Whatever was kept is in order and a frame the unit sent.
+    for (const LiveLogFrame& f : log.frames) EXPECT_TRUE(FrameIsValid(f.bytes));
   }
+}
+
+TEST(LiveLogTest, ADamagedHeaderIsUsedAndReported) {
+  std::string bytes = SampleLog();
+  bytes[2000] ^= 0x10;  // inside the start image
+  const LiveLogContents log = ReadLiveLog(bytes);
+  EXPECT_TRUE(log.HeaderOk());
+  EXPECT_TRUE(log.headerDamaged);
+  EXPECT_EQ(log.frames.size(), 3u);
+  EXPECT_EQ(log.message, "Log header damaged: the settings recorded at the start may be wrong");
+  EXPECT_EQ(LiveLogMessage(log, kCzech),
+            "Hlavička záznamu je poškozená: nastavení zaznamenané na začátku může být chybné");
+}
+
+// A ride of 74 s at the idle link's three frames a second, with a change of
+// the settings half way.
+struct Ride {
+  std::string bytes;
+  std::vector<std::size_t> starts;  // where each record begins
+  std::vector<std::uint64_t> micros;
+  std::vector<bool> isFrame;
+};
+
+Ride SampleRide() {
+  Ride ride;
+  AppendLiveLogHeader(ride.bytes, SampleHeader());
+  ConfigImage image = SampleHeader().image;
+  for (std::uint64_t t = 0; t <= 74'000'000; t += 330'000) {
+    if (t == 36'960'000) {
+      image[300] = 5;
+      ride.starts.push_back(ride.bytes.size());
+      ride.micros.push_back(t);
+      ride.isFrame.push_back(false);
+      AppendImageRecord(ride.bytes, t, image);
+    }
+    ride.starts.push_back(ride.bytes.size());
+    ride.micros.push_back(t);
+    ride.isFrame.push_back(true);
+    AppendFrameRecord(ride.bytes, t, RpmFrame(1000 + int(t / 100'000)));
+  }
+  return ride;
+}
+
+// Reads `bytes`, spoilt at `hits`, and checks that exactly the records
+// without a hit come back and that the hit ones are counted.
+void ExpectEveryUndamagedRecord(const Ride& ride, const std::string& bytes, const std::set<std::size_t>& hits) {
+  std::set<std::size_t> damaged;
+  for (const std::size_t at : hits) {
+    const auto next = std::upper_bound(ride.starts.begin(), ride.starts.end(), at);
+    ASSERT_NE(next, ride.starts.begin()) << "a hit in the header";
+    damaged.insert(std::size_t(next - ride.starts.begin() - 1));
+  }
+  std::vector<std::uint64_t> frames, images;
+  for (std::size_t r = 0; r < ride.starts.size(); ++r)
+    if (!damaged.count(r)) (ride.isFrame[r] ? frames : images).push_back(ride.micros[r]);
+
+  const LiveLogContents log = ReadLiveLog(bytes);
+  EXPECT_EQ(log.stop, LiveLogStop::kEnd);
+  EXPECT_EQ(log.damagedRecords, damaged.size());
+  EXPECT_EQ(log.message, std::to_string(damaged.size()) + " records damaged, skipped");
+  std::vector<std::uint64_t> readFrames, readImages;
+  for (const auto& f : log.frames) readFrames.push_back(f.micros);
+  for (const auto& i : log.imageChanges) readImages.push_back(i.micros);
+  EXPECT_EQ(readFrames, frames);
+  EXPECT_EQ(readImages, images);
+  // The CSV has a row for every frame kept, to the end of the ride.
+  const std::string csv = ExportLiveLogCsv(log, kEnglish);
+  EXPECT_EQ(std::size_t(std::count(csv.begin(), csv.end(), '\n')), frames.size() + 1);
+  EXPECT_EQ(log.DurationMicros(), frames.back());
+}
+
+TEST(LiveLogTest, OneFlippedBitAtAFifthOfTheRideCostsOneFrame) {
+  const Ride ride = SampleRide();
+  ASSERT_EQ(ride.micros.size(), 226u);
+  std::string bytes = ride.bytes;
+  const std::size_t at = bytes.size() / 5;
+  bytes[at] ^= 0x04;
+  ExpectEveryUndamagedRecord(ride, bytes, {at});
+  EXPECT_EQ(ReadLiveLog(bytes).DurationMicros(), 73'920'000u) << "played and exported to the end";
+}
+
+TEST(LiveLogTest, FiftyFlippedBytesCostOnlyTheirRecords) {
+  const Ride ride = SampleRide();
+  const std::size_t firstRecord = ride.starts.front();
+  for (const unsigned seed : {1u, 2u, 3u, 2026u}) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<std::size_t> where(firstRecord, ride.bytes.size() - 1);
+    std::uniform_int_distribution<int> flip(1, 255);
+    std::set<std::size_t> hits;
+    while (hits.size() < 50) hits.insert(where(random));
+    std::string bytes = ride.bytes;
+    for (const std::size_t at : hits) bytes[at] = char(bytes[at] ^ flip(random));
+    ExpectEveryUndamagedRecord(ride, bytes, hits);
+  }
+}
+
+// The fuzzer's seeds, as they were written: the old format, the new one,
+// and the new one with two records spoilt.
+TEST(LiveLogTest, TheSeedLogsReadAsWritten) {
+  struct Case {
+    const char* file;
+    std::uint64_t version;
+    std::size_t frames, images, damaged;
+  };
+  const Case cases[] = {
+      {"image_change.vxlog", 1, 3, 1, 0},
+      {"image_change_v2.vxlog", 2, 3, 1, 0},
+      {"damaged_v2.vxlog", 2, 1, 1, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::ifstream in(std::filesystem::path(VENTRIX_SOURCE_DIR) / "tests/fuzz/corpus/live_log_fuzz" / c.file,
+                     std::ios::binary);
+    ASSERT_TRUE(in);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const LiveLogContents log = ReadLiveLog(file);
+    EXPECT_EQ(log.formatVersion, c.version);
+    EXPECT_EQ(log.stop, LiveLogStop::kEnd) << log.message;
+    EXPECT_FALSE(log.headerDamaged);
+    EXPECT_EQ(log.frames.size(), c.frames);
+    EXPECT_EQ(log.imageChanges.size(), c.images);
+    EXPECT_EQ(log.damagedRecords, c.damaged);
+  }
+}
+
+TEST(LiveLogTest, ALogOfTheFirstFormatStillReads) {
+  // As the program wrote it before records had sync bytes and a CRC.
+  const std::filesystem::path path =
+      std::filesystem::path(VENTRIX_SOURCE_DIR) / "tests/fuzz/corpus/live_log_fuzz/frames.vxlog";
+  std::ifstream in(path, std::ios::binary);
+  ASSERT_TRUE(in) << path;
+  const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const LiveLogContents old = ReadLiveLog(file);
+  EXPECT_EQ(old.formatVersion, 1u);
+  EXPECT_EQ(old.stop, LiveLogStop::kEnd) << old.message;
+  EXPECT_FALSE(old.Damaged());
+  EXPECT_FALSE(old.frames.empty());
+
+  ConfigImage changed{};
+  const LiveLogContents log = ReadLiveLog(SampleLog(&changed, 1));
+  EXPECT_EQ(log.stop, LiveLogStop::kEnd) << log.message;
+  ASSERT_EQ(log.frames.size(), 3u);
+  EXPECT_EQ(log.frames[2].bytes, RpmFrame(3000));
+  EXPECT_EQ(log.ImageAtFrame(2), changed);
+  EXPECT_EQ(log.header.unitText, SampleHeader().unitText);
 }
 
 // ---------------------------------------------------------------------------
@@ -349,13 +563,14 @@ TEST(LiveLogCsvTest, ARowShowsTheValuesTheMonitorPageShows) {
   const struct {
     const char* column;
     const char* label;
+    double toLabel = 1;  // the chart and the CSV show times in ms, the Monitor page in us
   } pairs[] = {
       {"Advance 1 [°]", "LabelMon_Ign1"},
       {"Advance 2 [°]", "LabelMon_Ign2"},
       {"Advance [°]", "LabelMon_Ign"},
-      {"Injection time 1A [us]", "LabelMon_Jet_1A"},
-      {"Injection time A [us]", "LabelMon_Jet_A"},
-      {"Injection time B [us]", "LabelMon_Jet_B"},
+      {"Injection time 1A [ms]", "LabelMon_Jet_1A", 1000},
+      {"Injection time A [ms]", "LabelMon_Jet_A", 1000},
+      {"Injection time B [ms]", "LabelMon_Jet_B", 1000},
       {"Max injection [%]", "LabelMaxInjProcent"},
       {"Coolant [°C]", "LabelVoda"},
       {"AT [°C]", "LabelVzduch"},
@@ -368,7 +583,7 @@ TEST(LiveLogCsvTest, ARowShowsTheValuesTheMonitorPageShows) {
       {"LAMBDA [AFR]", "LabelLambda"},
       {"U [V]", "LabelNapeti"},
       {"TW correction [%]", "LabelKorVodaJet"},
-      {"U correction [us]", "LabelKorNapeti"},
+      {"U correction [ms]", "LabelKorNapeti", 1000},
       {"TW correction [°]", "LabelKorVodaIgn"},
       {"Potent. correction [°]", "LabelKorPotencIgn"},
       {"Speed [km/h]", "LabelMonSpeed"},
@@ -379,13 +594,17 @@ TEST(LiveLogCsvTest, ARowShowsTheValuesTheMonitorPageShows) {
   };
   for (const auto& p : pairs) {
     SCOPED_TRACE(p.column);
-    EXPECT_NEAR(std::strtod(cell(p.column).c_str(), nullptr), LabelNumber(display, p.label), 0.05);
+    EXPECT_NEAR(std::strtod(cell(p.column).c_str(), nullptr) * p.toLabel, LabelNumber(display, p.label), 0.05);
   }
   // Values worked out by hand, so a scale lost on both sides still shows.
   EXPECT_EQ(cell("Advance 1 [°]"), "-5");
   EXPECT_EQ(cell("Max injection [%]"), "15");
   EXPECT_EQ(cell("TW correction [°]"), "-4.5");
   EXPECT_EQ(cell("U [V]"), "12.600");
+  // One unit per value, as the monitor window has it: injection times in ms.
+  EXPECT_EQ(cell("Injection time 1A [ms]"), "2.5");
+  EXPECT_EQ(cell("Injection time A [ms]"), "2.750");
+  EXPECT_EQ(cell("U correction [ms]"), "0.012");
   EXPECT_EQ(cell("Tacho/Lambda output"), "0");  // flag 2.1 clear: lambda
 }
 

@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string_view>
+#include <vector>
 
 #include "link/OpenFailure.h"
 #include "shell/Lang.h"
@@ -56,6 +57,49 @@ TEST(OpenFailureText, SaysWhatFailedAndWhatToDo) {
   for (const auto& c : cases) EXPECT_EQ(OpenFailureText(c.failure, 7, c.language), c.expected) << c.name;
 }
 
+// Adding the user to a group is good advice only for a group of serial
+// devices; for root or an administrators' group it would hand over the machine.
+TEST(OpenFailureText, SuggestsOnlyAGroupOfSerialDevices) {
+  struct Case {
+    const char* name;
+    std::string group;
+    std::vector<std::string> serialGroups;  // of the machine's other serial devices
+    std::string suggested;
+  };
+  const Case cases[] = {
+      {"dialout", "dialout", {}, "dialout"},
+      {"uucp", "uucp", {"uucp"}, "uucp"},
+      {"tty", "tty", {}, "tty"},
+      {"the group of the other serial ports", "plugdev", {"dialout", "plugdev"}, "plugdev"},
+      {"a group no serial device has", "video", {"dialout"}, ""},
+      {"root, even where other ports belong to it", "root", {"root"}, ""},
+      {"a group without a name", "0", {"0"}, ""},
+      {"an administrators' group", "wheel", {"wheel"}, ""},
+      {"unknown", "", {}, ""},
+  };
+  for (const auto& c : cases) {
+    OpenFailure f = Failure(OpenFailureKind::PermissionDenied, "/dev/ttyUSB0");
+    f.group = c.group;
+    f.serialGroups = c.serialGroups;
+    EXPECT_EQ(SuggestedSerialGroup(f), c.suggested) << c.name;
+  }
+
+  OpenFailure rootOwned = Failure(OpenFailureKind::PermissionDenied, "/dev/ttyUSB0");
+  rootOwned.group = "root";
+  rootOwned.owner = "root";
+  rootOwned.mode = 020600;  // a character device, rw for the owner only
+  const std::string english = OpenFailureText(rootOwned, 1, kEnglish);
+  EXPECT_EQ(english,
+            "/dev/ttyUSB0: permission denied. The device belongs to the user \"root\" and the group \"root\" with the "
+            "mode crw-------, which is no group for serial devices: ask the administrator of this computer to give "
+            "you access to it.");
+  EXPECT_EQ(english.find("usermod"), std::string::npos);
+  EXPECT_EQ(OpenFailureText(rootOwned, 1, kCzech).find("usermod"), std::string::npos);
+  EXPECT_NE(OpenFailureText(rootOwned, 1, kGerman).find("crw-------"), std::string::npos);
+  EXPECT_EQ(ModeText(020660), "crw-rw----");
+  EXPECT_EQ(ModeText(0100644), "-rw-r--r--");
+}
+
 // A translation that loses or invents a %n would show the wrong detail, or none.
 TEST(OpenFailureText, EveryLanguageHasEveryTextWithTheSamePlaceholders) {
   const auto placeholders = [](std::string_view text) {
@@ -65,7 +109,8 @@ TEST(OpenFailureText, EveryLanguageHasEveryTextWithTheSamePlaceholders) {
     return found;
   };
   const PortOpenFailureTexts& t = kPortOpenFailureTexts;
-  const CLngStr* texts[] = {&t.noDevice, &t.permissionDenied, &t.busyHeldBy, &t.busy, &t.notSerial, &t.other};
+  const CLngStr* texts[] = {&t.noDevice, &t.permissionDenied,  &t.busyHeldBy, &t.busy, &t.notSerial,
+                            &t.other,    &t.permissionAskAdmin};
   for (const CLngStr* text : texts) {
     const std::string_view english = text->text[kEnglish];
     for (int language = 0; language < kLanguageCount; ++language) {

@@ -17,7 +17,9 @@
 #include <optional>
 #include <thread>
 
+#include "link/OpenFailure.h"
 #include "link/PosixSerialPort.h"
+#include "shell/Lang.h"
 #include "support/ForkedProcess.h"
 #include "support/Pty.h"
 
@@ -246,20 +248,23 @@ TEST(PosixSerialPort, PortHeldByAnotherProgramIsBusyWithItsPidAndName) {
 }
 
 // Run by PermissionDeniedNamesTheDevicesGroup as an unprivileged user:
-// "<device>:<group>".
+// "<device>|<group>|<what the advice says>".
 constexpr const char* kPermissionProbe = "VENTRIX_PERMISSION_PROBE";
 
 // A device the user may not open: the failure names its group, for the fix
-// (join the group). Root passes every permission check, so as root the
-// test sets the device up and runs itself again as nobody.
+// (join the group) when it is a group of serial devices, and otherwise owner,
+// group and mode, for the administrator. Root passes every permission check,
+// so as root the test sets the devices up and runs itself again as nobody.
 TEST(PosixSerialPort, PermissionDeniedNamesTheDevicesGroup) {
   if (geteuid() != 0) {
-    std::string path, groupName;
+    std::string path, groupName, advice;
     char file[] = "/tmp/ventrix-noaccessXXXXXX";
     if (const char* probe = std::getenv(kPermissionProbe)) {
       const std::string p = probe;
-      path = p.substr(0, p.rfind(':'));
-      groupName = p.substr(p.rfind(':') + 1);
+      const std::size_t first = p.find('|'), second = p.find('|', first + 1);
+      path = p.substr(0, first);
+      groupName = p.substr(first + 1, second - first - 1);
+      advice = p.substr(second + 1);
     } else {
       const int fd = mkstemp(file);
       ASSERT_GE(fd, 0);
@@ -274,6 +279,8 @@ TEST(PosixSerialPort, PermissionDeniedNamesTheDevicesGroup) {
     EXPECT_FALSE(port.OpenDevice(path));
     EXPECT_EQ(port.LastOpenFailure().kind, OpenFailureKind::PermissionDenied) << port.LastError();
     EXPECT_EQ(port.LastOpenFailure().group, groupName);
+    const std::string text = OpenFailureText(port.LastOpenFailure(), 2, kEnglish);
+    EXPECT_NE(text.find(advice), std::string::npos) << text;
     if (path == file) unlink(file);
     return;
   }
@@ -285,6 +292,11 @@ TEST(PosixSerialPort, PermissionDeniedNamesTheDevicesGroup) {
   ASSERT_TRUE(pty.Ok());
   ASSERT_EQ(chown(pty.SlavePath().c_str(), 0, dialout->gr_gid), 0);
   ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0660), 0);
+  // One left to root alone: joining its group would be no fix but a risk.
+  testsupport::Pty rootOnly;
+  ASSERT_TRUE(rootOnly.Ok());
+  ASSERT_EQ(chown(rootOnly.SlavePath().c_str(), 0, 0), 0);
+  ASSERT_EQ(chmod(rootOnly.SlavePath().c_str(), 0600), 0);
 
   char exe[4096] = {};
   ASSERT_GT(readlink("/proc/self/exe", exe, sizeof exe - 1), 0);
@@ -302,12 +314,20 @@ TEST(PosixSerialPort, PermissionDeniedNamesTheDevicesGroup) {
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  ScopedEnv probe(kPermissionProbe, pty.SlavePath() + ":dialout");
-  pid_t pid = -1;
-  ASSERT_EQ(posix_spawn(&pid, setpriv.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the run as nobody failed; its output is above";
+  const std::string probes[] = {
+      pty.SlavePath() + "|dialout|(sudo usermod -aG dialout $USER)",
+      rootOnly.SlavePath() +
+          "|root|the user \"root\" and the group \"root\" with the mode crw-------, which is no "
+          "group for serial devices: ask the administrator",
+  };
+  for (const std::string& p : probes) {
+    ScopedEnv probe(kPermissionProbe, p);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, setpriv.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the run as nobody failed; its output is above";
+  }
 }
 
 TEST(PosixSerialPort, PulledCableDropsThePortQuietly) {

@@ -13,6 +13,7 @@ constexpr int kRightMargin = 8;
 constexpr int kTopMargin = 4;
 constexpr int kBottomMargin = 22;  // time ticks
 constexpr int kLaneGap = 6;
+constexpr int kLanePad = 4;            // pixels between a lane's border and its scale's limits
 constexpr int kTickSpacing = 22;       // pixels between value ticks, at least
 constexpr int kTimeTickSpacing = 110;  // pixels between time ticks, at least
 constexpr int kDragThreshold = 3;      // a press that moves less is a click
@@ -41,6 +42,17 @@ void ChartCanvas::SetDuration(double seconds) {
   m_view.SetExtent(seconds);
   for (auto& c : m_cache) c = LaneCache{};
   Changed();
+}
+
+void ChartCanvas::SetBounds(double start, double end) {
+  m_view.SetBounds(start, end);
+  for (auto& c : m_cache) c = LaneCache{};
+  Changed();
+}
+
+void ChartCanvas::PlaceCursor(double seconds) {
+  m_cursor = seconds;
+  update();
 }
 
 void ChartCanvas::SetCursorTime(double seconds) {
@@ -105,8 +117,9 @@ void ChartCanvas::PaintLane(QPainter& p, std::size_t lane, const ChartLane& g, c
   p.drawRect(box.adjusted(0, 0, -1, -1));
 
   const LaneCache& c = Decimated(lane, plot.width());
-  const ChartScale scale =
-      c.extent ? NiceScale(c.extent->min, c.extent->max, std::max(2, g.height / kTickSpacing)) : NiceScale(0, 1, 2);
+  const ChartScale scale = PadScale(
+      c.extent ? NiceScale(c.extent->min, c.extent->max, std::max(2, g.height / kTickSpacing)) : NiceScale(0, 1, 2),
+      g.height, kLanePad);
   const auto y = [&](double v) { return LaneY(g, scale, v); };
 
   // Grid and value ticks.
@@ -217,7 +230,8 @@ void ChartCanvas::mouseReleaseEvent(QMouseEvent* e) {
   if (m_dragging) return;
   const QRect plot = PlotRect();
   if (!plot.contains(e->position().toPoint())) return;
-  const double t = std::clamp(m_view.TimeAtX(e->position().x() - plot.left(), plot.width()), 0.0, m_view.Extent());
+  const double t =
+      std::clamp(m_view.TimeAtX(e->position().x() - plot.left(), plot.width()), m_view.Start(), m_view.Extent());
   m_cursor = t;
   update();
   emit seekRequested(t);

@@ -23,8 +23,13 @@ class ChartCanvas : public QWidget {
   void SetChannels(std::vector<const ChartChannel*> channels);
   // The log's length; shows all of it.
   void SetDuration(double seconds);
+  // Rolling data that now runs from `start` to `end` (seconds): the view
+  // follows the newest data unless the user moved it away.
+  void SetBounds(double start, double end);
   // Moves the cursor, and the view when the cursor would leave it.
   void SetCursorTime(double seconds);
+  // Moves the cursor and leaves the view where it is.
+  void PlaceCursor(double seconds);
   double CursorTime() const { return m_cursor; }
 
   ChartTimeView& View() { return m_view; }

@@ -52,7 +52,8 @@ ChartWindow::ChartWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 ChartWindow::~ChartWindow() = default;
 
 void ChartWindow::ApplyLanguage() {
-  setWindowTitle(QString::fromUtf8(kTimeChartCaption.Get()));
+  const std::string_view caption = (m_live ? kTimeChartLiveCaption : kTimeChartCaption).Get();
+  setWindowTitle(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
   const QSignalBlocker quiet(m_list);
   for (int i = 0; i < m_list->count(); ++i) {
     QListWidgetItem* item = m_list->item(i);
@@ -72,6 +73,25 @@ void ChartWindow::SetChannelLoader(ChannelLoader loader, double duration) {
   m_loaded.clear();
   m_canvas->SetDuration(duration);
   ShowTicked();
+  if (m_live) {
+    m_live = false;
+    ApplyLanguage();
+  }
+}
+
+void ChartWindow::SetLiveChannelLoader(ChannelLoader loader, double start, double end) {
+  m_loader = std::move(loader);
+  m_canvas->SetChannels({});
+  m_loaded.clear();
+  // From a log, or the first time: show the whole window.
+  if (!m_live) m_canvas->SetDuration(end);
+  m_canvas->SetBounds(start, end);
+  ShowTicked();
+  m_canvas->PlaceCursor(end);
+  if (!m_live) {
+    m_live = true;
+    ApplyLanguage();
+  }
 }
 
 const ChartChannel& ChartWindow::Loaded(const LiveChannel& c) {

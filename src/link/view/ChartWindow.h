@@ -14,8 +14,8 @@ class QListWidgetItem;
 class ChartCanvas;
 
 // The time chart: a list of the live channels to tick on the left, their
-// lanes on the right. It plots whatever samples its loader gives, so a log
-// being played back, or any other source of frames, can feed it.
+// lanes on the right. It plots whatever samples its loader gives: a log
+// being played back, or the live data of the last minutes.
 class ChartWindow : public QWidget {
   Q_OBJECT
 
@@ -29,6 +29,12 @@ class ChartWindow : public QWidget {
   // New data: forgets every loaded channel, loads the ticked ones and shows
   // the whole `duration` (seconds).
   void SetChannelLoader(ChannelLoader loader, double duration);
+  // Live data of the last minutes, from `start` to `end` (seconds), given
+  // again as it rolls on: the view keeps showing the newest data over the
+  // span the user chose, unless moved into the past; the cursor reads the
+  // newest values.
+  void SetLiveChannelLoader(ChannelLoader loader, double start, double end);
+  bool Live() const { return m_live; }
   // The playback's position; the view follows it when it would leave.
   void SetCursorTime(double seconds);
   double CursorTime() const;
@@ -52,4 +58,5 @@ class ChartWindow : public QWidget {
   ChartCanvas* m_canvas = nullptr;
   ChannelLoader m_loader;
   std::map<std::string, ChartChannel> m_loaded;  // by key; loaded on first tick
+  bool m_live = false;
 };

@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include "core/AppCore.h"
 #include "files/AtomicFile.h"
@@ -33,7 +34,7 @@ QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.s
 
 // Names of the controls the playback puts out of reach: the unit's runs and
 // its output tests.
-constexpr const char* kRunControls[] = {"MenuRead",    "ButtonRead",    "MenuVerify", "ButtonVerify",
+constexpr const char* kRunControls[] = {"MenuRead",    "ButtonRead",    "MenuVerify",   "ButtonVerify",
                                         "MenuProgram", "ButtonProgram", "TabSheet_Test"};
 
 QIcon Dot(bool recording) {
@@ -61,6 +62,17 @@ QString Size(std::uint64_t bytes) {
 
 // The chart's time axis is in seconds.
 double Seconds(std::uint64_t micros) { return static_cast<double>(micros) / 1e6; }
+
+// One channel's samples over a log; a sensor the unit reports as failed
+// gives no sample: its raw reading is no value.
+std::vector<ChartSample> ChannelSamples(const LiveLogContents& log, const LiveChannel& channel) {
+  std::vector<ChartSample> samples;
+  samples.reserve(log.frames.size());
+  for (std::size_t i = 0; i < log.frames.size(); ++i)
+    if (const auto v = LiveChannelValue(channel, log.frames[i].bytes, log.ImageAtFrame(i)))
+      samples.push_back({Seconds(log.frames[i].micros), *v});
+  return samples;
+}
 
 QString Text(const CLngStr& text, std::initializer_list<std::string_view> args) {
   return Q(FillInText(text.Get(), args));
@@ -131,10 +143,13 @@ CLogCommands::CLogCommands(QMainWindow& window, CAppCore& core, QWidget& toolBar
   });
   connect(m_position, &QSlider::actionTriggered, this, [this](int action) {
     if (action == QAbstractSlider::SliderMove) return;  // a drag seeks on release
-    QMetaObject::invokeMethod(this, [this] {
-      m_core.PlaybackSeek(std::uint64_t(m_position->value()) * 1000);
-      Refresh();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          m_core.PlaybackSeek(std::uint64_t(m_position->value()) * 1000);
+          Refresh();
+        },
+        Qt::QueuedConnection);
   });
   m_time = new QLabel(m_strip);
   m_time->setObjectName("LabelPlaybackTime");
@@ -202,7 +217,7 @@ void CLogCommands::Refresh() {
   m_recordStatus->setVisible(recording);
   if (recording)
     m_recordStatus->setText(Text(kRecordingStatusText, {Duration(m_core.recorder.DurationMicros()).toStdString(),
-                                                          Size(m_core.recorder.SizeBytes()).toStdString()}));
+                                                        Size(m_core.recorder.SizeBytes()).toStdString()}));
 
   m_banner->setVisible(playing);
   m_strip->setVisible(playing);
@@ -215,6 +230,9 @@ void CLogCommands::Refresh() {
     m_time->setText(Duration(m_core.playback.PositionMicros()) + " / " + Duration(m_core.playback.DurationMicros()));
   }
   SetRunControlsEnabled(!playing);
+  // The chart shows the log while one plays, the live data otherwise.
+  auto* chart = static_cast<ChartWindow*>(m_chartWindow);
+  if (chart && chart->isVisible() && chart->Live() == playing) ShowChart();
   UpdateChartCursor();
 }
 
@@ -225,10 +243,13 @@ void CLogCommands::Tick() {
     m_play->setText(m_core.playback.Speed() == 0 ? QString::fromUtf8("\u25B6") : QString::fromUtf8("\u2016"));
     UpdateChartCursor();
   }
-  // The recording's figures once a second (18 ticks of 55 ms).
+  // The recording's figures, and the live chart, once a second (18 ticks of 55 ms).
   if (++m_refreshTick >= 18) {
     m_refreshTick = 0;
     Refresh();
+    auto* chart = static_cast<ChartWindow*>(m_chartWindow);
+    if (chart && chart->isVisible() && chart->Live() && m_core.liveHistory.Revision() != m_chartRevision)
+      ShowLiveChart();
   }
 }
 
@@ -258,6 +279,9 @@ void CLogCommands::OpenLog() {
 bool CLogCommands::OpenLogFile(const QString& path) {
   const bool started = m_core.StartPlayback(path.toStdString());
   if (!started) Say(Text(kLogOpenFailedText, {m_core.playbackError}));
+  // Played all the same: what is left of a damaged log is still the ride.
+  if (started && !m_core.playbackError.empty())
+    Say(Text(kLogDamagedText, {QFileInfo(path).fileName().toStdString(), m_core.playbackError}));
   if (started && m_chartWindow && m_chartWindow->isVisible()) ShowChart();
   Refresh();
   return started;
@@ -286,7 +310,7 @@ bool CLogCommands::ExportCsvFile(const QString& logPath, const QString& csvPath)
     return false;
   }
   if (!log.HeaderOk()) {
-    Say(Text(kLogOpenFailedText, {log.message}));
+    Say(Text(kLogOpenFailedText, {LiveLogMessage(log, CurrentLanguage())}));
     return false;
   }
   const std::string text = ExportLiveLogCsv(log, CurrentLanguage());
@@ -294,6 +318,8 @@ bool CLogCommands::ExportCsvFile(const QString& logPath, const QString& csvPath)
     Say(Q(written.error));
     return false;
   }
+  if (log.Damaged())
+    Say(Text(kLogDamagedText, {QFileInfo(logPath).fileName().toStdString(), LiveLogMessage(log, CurrentLanguage())}));
   return true;
 }
 
@@ -310,22 +336,27 @@ void CLogCommands::ShowChart() {
   }
   if (m_core.playbackActive) {
     const LiveLogContents* log = &m_core.playback.Log();
-    chart->SetChannelLoader(
-        [log](const LiveChannel& channel) {
-          std::vector<ChartSample> samples;
-          samples.reserve(log->frames.size());
-          // A sensor the unit reports as failed gives no sample: its raw reading is no value.
-          for (std::size_t i = 0; i < log->frames.size(); ++i)
-            if (const auto v = LiveChannelValue(channel, log->frames[i].bytes, log->ImageAtFrame(i)))
-              samples.push_back({Seconds(log->frames[i].micros), *v});
-          return samples;
-        },
-        Seconds(m_core.playback.DurationMicros()));
+    chart->SetChannelLoader([log](const LiveChannel& channel) { return ChannelSamples(*log, channel); },
+                            Seconds(m_core.playback.DurationMicros()));
+  } else {
+    ShowLiveChart();
   }
   chart->ApplyLanguage();
   chart->show();
   chart->raise();
   UpdateChartCursor();
+}
+
+void CLogCommands::ShowLiveChart() {
+  auto* chart = static_cast<ChartWindow*>(m_chartWindow);
+  if (!chart) return;
+  // A copy: the history rolls on while the chart loads the channels ticked later.
+  auto live = std::make_shared<const LiveLogContents>(m_core.liveHistory.Contents());
+  m_chartRevision = m_core.liveHistory.Revision();
+  const double start = live->frames.empty() ? 0 : Seconds(live->frames.front().micros);
+  const double end = Seconds(live->DurationMicros());
+  chart->SetLiveChannelLoader([live](const LiveChannel& channel) { return ChannelSamples(*live, channel); }, start,
+                              end);
 }
 
 void CLogCommands::ApplyLanguage() {

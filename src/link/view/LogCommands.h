@@ -57,6 +57,8 @@ class CLogCommands : public QObject {
   void Say(const QString& text);
   void SetRunControlsEnabled(bool enabled);
   void UpdateChartCursor();
+  // Without a log the chart shows the live data of the last minutes.
+  void ShowLiveChart();
 
   QMainWindow& m_window;
   CAppCore& m_core;
@@ -82,4 +84,5 @@ class CLogCommands : public QObject {
   QWidget* m_chartWindow = nullptr;
   bool m_sliderHeld = false;
   int m_refreshTick = 0;
+  std::uint64_t m_chartRevision = 0;  // of the live data the chart shows
 };

@@ -12,9 +12,14 @@
 #include "image/MapCatalogue.h"
 #include "image/view/MapSheets.h"
 #include "link/LiveLog.h"
+#include "link/LiveLogCsv.h"
 #include "link/PosixSerialPort.h"
+#include "link/view/ChartCanvas.h"
+#include "link/view/ChartWindow.h"
+#include "link/view/LogCommands.h"
 #include "sheet/view/TTab.h"
 #include "shell/view/TFormHlav.h"
+#include "support/LiveFrames.h"
 #include "support/RuntimeDir.h"
 #include "support/SimProcess.h"
 #include "support/WindowUnderTest.h"
@@ -45,6 +50,28 @@ LiveLogContents ReadLog(const std::string& path) {
   return ReadLiveLog(std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
+// The chart window, once the log menu opened it (it has no parent).
+ChartWindow* FindChart() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* chart = qobject_cast<ChartWindow*>(w)) return chart;
+  return nullptr;
+}
+
+// A ride of 74 s as the idle link logs it, three frames a second.
+std::string RideLog() {
+  std::string out;
+  LiveLogHeader header;
+  header.unitText = "Unit = Ventrix 2007";
+  AppendLiveLogHeader(out, header);
+  for (int i = 0; i * 330'000 <= 74'000'000; ++i) {
+    Frame f = testsupport::QuietFrame();
+    testsupport::PutWord(f, 48, 1000 + 20 * i);
+    SealFrame(f);
+    AppendFrameRecord(out, std::uint64_t(i) * 330'000, f);
+  }
+  return out;
+}
+
 }  // namespace
 
 class LogPlaybackTest : public QObject {
@@ -66,6 +93,17 @@ class LogPlaybackTest : public QObject {
     CAppCore& core = form.Core();
     QTRY_VERIFY_WITH_TIMEOUT(core.live.rpm != 0 || core.monitorCatalogue.HasData(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(!core.NoConnectionShown(), 5000);
+
+    // Without a log the chart shows the live data as it comes.
+    form.findChild<QAction*>("MenuLogChart")->trigger();
+    ChartWindow* chart = FindChart();
+    QVERIFY(chart && chart->isVisible());
+    QVERIFY(chart->Live());
+    QCOMPARE(chart->windowTitle(), QString("Time chart: live data of the last minutes"));
+    const auto rpmReadout = [chart] { return chart->Canvas().CursorReadouts().value(0); };
+    QTRY_VERIFY_WITH_TIMEOUT(rpmReadout().startsWith("RPM = ") && rpmReadout() != "RPM = -", 5000);
+    const double liveEnd = chart->Canvas().View().Extent();
+    QTRY_VERIFY_WITH_TIMEOUT(chart->Canvas().View().Extent() > liveEnd + 0.9, 5000);  // it rolls on
 
     // Record half a minute of the ride from the menu.
     QAction* start = form.findChild<QAction*>("MenuLogStart");
@@ -92,7 +130,8 @@ class LogPlaybackTest : public QObject {
     // Played back at x10, the core decodes the same sequence and the
     // advance map's live point moves with it; nothing runs meanwhile.
     form.Timer1().stop();
-    QVERIFY(form.findChild<QAction*>("MenuLogEndPlayback") && !form.findChild<QAction*>("MenuLogEndPlayback")->isEnabled());
+    QVERIFY(form.findChild<QAction*>("MenuLogEndPlayback") &&
+            !form.findChild<QAction*>("MenuLogEndPlayback")->isEnabled());
     QVERIFY(core.StartPlayback(logPath));
     form.PlaybackChanged();
     QVERIFY(form.findChild<QLabel*>("LabelPlayback")->isVisibleTo(&form));
@@ -115,10 +154,56 @@ class LogPlaybackTest : public QObject {
     }
     QVERIFY(core.playback.AtEnd());
     QVERIFY2(cells.size() >= 2, "the live point did not move");
+    QVERIFY2(!chart->Live(), "a log takes the chart over");
     form.findChild<QAction*>("MenuLogEndPlayback")->trigger();
     QVERIFY(!core.playbackActive);
+    QVERIFY(chart->Live());
     QVERIFY(form.findChild<QAction*>("MenuRead")->isEnabled());
     QVERIFY(!form.findChild<QLabel*>("LabelPlayback")->isVisibleTo(&form));
+  }
+
+  // A log with a flipped bit plays and exports to its end, and the tuner is
+  // told what was skipped, in the window's language.
+  void aDamagedLogPlaysToTheEndAndSaysWhatWasSkipped() {
+    testsupport::WindowUnderTest w;
+    w.Show();
+    auto* commands = w.window->findChild<CLogCommands*>();
+    QVERIFY(commands);
+    QStringList messages;
+    commands->SetMessageSink([&](const QString& text) { messages << text; });
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ride.vxlog");
+    std::string bytes = RideLog();
+    bytes[bytes.size() / 5] ^= 0x20;
+    {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(bytes.data(), qint64(bytes.size()));
+    }
+
+    QVERIFY(commands->OpenLogFile(path));
+    QCOMPARE(messages, QStringList{"The log ride.vxlog is damaged: 1 records damaged, skipped"});
+    QCOMPARE(w.Core().playback.DurationMicros(), std::uint64_t(73'920'000));
+    QCOMPARE(w.Core().playback.Log().frames.size(), std::size_t(224));
+
+    const QString csv = dir.filePath("ride.csv");
+    QVERIFY(commands->ExportCsvFile(path, csv));
+    QCOMPARE(messages.size(), 2);
+    QCOMPARE(messages.back(), messages.front());
+    QFile exported(csv);
+    QVERIFY(exported.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = exported.readAll().trimmed().split('\n');
+    QCOMPARE(lines.size(), 225);  // the header and every frame kept
+    QVERIFY(lines.front().contains("Injection time A [ms]"));
+    QVERIFY(lines.back().startsWith("73.920,"));
+
+    commands->EndPlayback();
+    w.window->MenuGermanClick();
+    QVERIFY(commands->OpenLogFile(path));
+    QCOMPARE(messages.back(),
+             QString("Das Protokoll ride.vxlog ist beschädigt: 1 Datensätze beschädigt, übersprungen"));
+    commands->EndPlayback();
+    w.window->MenuEnglishClick();
   }
 
   // Without a unit there is nothing to record: start is off in the menu and
