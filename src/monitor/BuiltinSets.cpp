@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "shell/Lang.h"
+
 namespace {
 
 struct WindowRect {
@@ -17,7 +19,7 @@ struct Row {
   std::int32_t mark;    // ColorMk of an indicator
   std::int32_t left, top, width, height;
   std::int32_t id;
-  const char* text;  // Windows-1250
+  const char* text;  // UTF-8
 };
 
 constexpr std::int32_t kNoUnits = 0, kUnits = 1;
@@ -134,15 +136,15 @@ constexpr Row kSet2Rows[] = {
 // Cylinder by cylinder: injection A and B and advance as columns (below),
 // then the sensors, the servos and the engine speed.
 struct CylinderBlock {
-  const char* title;
-  int firstId;  // cylinder 1; the others follow
+  const char* title;  // English key of dictionary group 2
+  int firstId;        // cylinder 1; the others follow
   std::int32_t left;
   std::int32_t mark;
 };
 constexpr CylinderBlock kSet3Cylinders[] = {
     {"Injection A [ms]", kInjectionA1, 10, kRed},
     {"Injection B [ms]", kInjectionB1, 230, kOrange},
-    {"Advance [\xB0]", kAdvance1, 450, kPurple},
+    {"Advance [°]", kAdvance1, 450, kPurple},
 };
 constexpr int kCylinders = 4;
 constexpr std::int32_t kCylinderPitch = 50;
@@ -193,7 +195,7 @@ struct SetDef {
 
 // A title over four columns, each with its value and its name below.
 void AppendCylinders(const CylinderBlock& block, std::vector<Row>& rows) {
-  rows.push_back(Text(block.title, block.left, 10, 200, 16));
+  rows.push_back(Text(block.title, block.left, 10, 200, 16));  // in the set's language: see BuiltinMonitorSet
   for (int c = 0; c < kCylinders; ++c) {
     const int id = block.firstId + c;
     const std::int32_t left = block.left + c * kCylinderPitch;
@@ -278,6 +280,13 @@ std::vector<std::uint8_t> DrawLogo() {
   return EncodeBmp24(kWidth, kHeight, pixels);
 }
 
+// Headings are dictionary texts in the set's language; other fixed texts
+// ("[km/h]") read the same in every language.
+std::string_view TextIn(const char* text, int language) {
+  const CLngStr& entry = FindText(2, text);
+  return &entry == &DictionaryGroup(2).front() ? std::string_view(text) : entry.Get(language);
+}
+
 }  // namespace
 
 const std::vector<std::uint8_t>& VentrixLogoBmp() {
@@ -285,7 +294,7 @@ const std::vector<std::uint8_t>& VentrixLogoBmp() {
   return logo;
 }
 
-MonitorSet BuiltinMonitorSet(int which) {
+MonitorSet BuiltinMonitorSet(int which, int language) {
   const SetDef& def = kSets[std::size_t(which >= 0 && which < kBuiltinSetCount ? which : kSetEmpty)];
   MonitorSet set;
   set.left = def.window.left;
@@ -310,7 +319,7 @@ MonitorSet BuiltinMonitorSet(int which) {
         break;
       case kCemText:
         r.number = texts++;
-        r.text = row.text;
+        r.text = CemTextFromUtf8(TextIn(row.text, language));
         break;
       case kCemLabel:
         r.number = row.number;
