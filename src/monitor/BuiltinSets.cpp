@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "shell/Lang.h"
+#include "shell/UiTexts.h"
 
 namespace {
 
@@ -136,15 +136,15 @@ constexpr Row kSet2Rows[] = {
 // Cylinder by cylinder: injection A and B and advance as columns (below),
 // then the sensors, the servos and the engine speed.
 struct CylinderBlock {
-  const char* title;  // English key of dictionary group 2
-  int firstId;        // cylinder 1; the others follow
+  const CLngStr* title;
+  int firstId;  // cylinder 1; the others follow
   std::int32_t left;
   std::int32_t mark;
 };
 constexpr CylinderBlock kSet3Cylinders[] = {
-    {"Injection A [ms]", kInjectionA1, 10, kRed},
-    {"Injection B [ms]", kInjectionB1, 230, kOrange},
-    {"Advance [°]", kAdvance1, 450, kPurple},
+    {&kSet3InjectionAHeading, kInjectionA1, 10, kRed},
+    {&kSet3InjectionBHeading, kInjectionB1, 230, kOrange},
+    {&kSet3AdvanceHeading, kAdvance1, 450, kPurple},
 };
 constexpr int kCylinders = 4;
 constexpr std::int32_t kCylinderPitch = 50;
@@ -193,9 +193,9 @@ struct SetDef {
   std::span<const CylinderBlock> cylinders = {};
 };
 
-// A title over four columns, each with its value and its name below.
-void AppendCylinders(const CylinderBlock& block, std::vector<Row>& rows) {
-  rows.push_back(Text(block.title, block.left, 10, 200, 16));  // in the set's language: see BuiltinMonitorSet
+// A title in `language` over four columns, each with its value and its name below.
+void AppendCylinders(const CylinderBlock& block, int language, std::vector<Row>& rows) {
+  rows.push_back(Text(block.title->Get(language).data(), block.left, 10, 200, 16));
   for (int c = 0; c < kCylinders; ++c) {
     const int id = block.firstId + c;
     const std::int32_t left = block.left + c * kCylinderPitch;
@@ -280,13 +280,6 @@ std::vector<std::uint8_t> DrawLogo() {
   return EncodeBmp24(kWidth, kHeight, pixels);
 }
 
-// Headings are dictionary texts in the set's language; other fixed texts
-// ("[km/h]") read the same in every language.
-std::string_view TextIn(const char* text, int language) {
-  const CLngStr& entry = FindText(2, text);
-  return &entry == &DictionaryGroup(2).front() ? std::string_view(text) : entry.Get(language);
-}
-
 }  // namespace
 
 const std::vector<std::uint8_t>& VentrixLogoBmp() {
@@ -302,7 +295,7 @@ MonitorSet BuiltinMonitorSet(int which, int language) {
   set.width = def.window.width;
   set.height = def.window.height;
   std::vector<Row> rows;
-  for (const CylinderBlock& block : def.cylinders) AppendCylinders(block, rows);
+  for (const CylinderBlock& block : def.cylinders) AppendCylinders(block, language, rows);
   rows.insert(rows.end(), def.rows.begin(), def.rows.end());
   int texts = 0, pictures = 0;
   for (const Row& row : rows) {
@@ -319,7 +312,7 @@ MonitorSet BuiltinMonitorSet(int which, int language) {
         break;
       case kCemText:
         r.number = texts++;
-        r.text = CemTextFromUtf8(TextIn(row.text, language));
+        r.text = CemTextFromUtf8(row.text);
         break;
       case kCemLabel:
         r.number = row.number;

@@ -82,9 +82,6 @@ struct MonitorClientSize {
   bool valid = true;
 };
 MonitorClientSize ClientSizeFromHeader(std::int32_t width, std::int32_t height);
-// What the monitor says then (dictionary group 2).
-inline constexpr std::string_view kInvalidSetSizeText =
-    "The window size stored in the file is invalid; the smallest size is used.";
 
 // The client size edit mode shows: the layout size at one unit per pixel
 // plus the bar, never below the minimum or the elements, never above the

@@ -78,15 +78,6 @@ constexpr CLngStr kGroup2[] = {
     {0, {"Use units", "Einheiten anzeigen", "Afficher les unités", "Zobrazit jednotky"}},
     kEmpty,
     kEmpty,
-    // Headings of the built-in set "Set3".
-    {0, {"Injection A [ms]", "Einspritzung A [ms]", "Injection A [ms]", "Vstřik A [ms]"}},
-    {0, {"Injection B [ms]", "Einspritzung B [ms]", "Injection B [ms]", "Vstřik B [ms]"}},
-    {0, {"Advance [°]", "Vorzündung [°]", "Avance [°]", "Předstih [°]"}},
-    {0,
-     {"The window size stored in the file is invalid; the smallest size is used.",
-      "Die in der Datei gespeicherte Fenstergröße ist ungültig; die kleinste Größe wird verwendet.",
-      "La taille de fenêtre enregistrée dans le fichier n'est pas valide ; la plus petite taille est utilisée.",
-      "Velikost okna uložená v souboru je neplatná; použije se nejmenší velikost."}},
 };
 
 // Sheet control: menus, hints, messages, map titles and axis labels.

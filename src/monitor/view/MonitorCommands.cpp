@@ -16,6 +16,7 @@
 #include "monitor/BuiltinSets.h"
 #include "monitor/view/TFormEM.h"
 #include "shell/Lang.h"
+#include "shell/UiTexts.h"
 
 CMonitorCommands::CMonitorCommands(CAppCore& core, std::string automaticSet, QObject* parent)
     : QObject(parent), m_core(core), m_automaticSet(std::move(automaticSet)) {
@@ -76,8 +77,7 @@ void CMonitorCommands::LoadAutomaticSet() {
   if (!std::filesystem::exists(m_automaticSet, ec)) return;  // a first run starts empty
   const int result = m_monitor->LoadMonitorSet(m_automaticSet);
   if (result == kCemOk) {
-    if (m_monitor->LastLoadSizeInvalid())
-      Report(std::string(LookupText(2, kInvalidSetSizeText)) + "\n" + m_automaticSet);
+    if (m_monitor->LastLoadSizeInvalid()) Report(std::string(kMonitorSetSizeInvalidText.Get()) + "\n" + m_automaticSet);
     return;
   }
   // Kept aside, so the store at the end does not overwrite what may still be rescued.

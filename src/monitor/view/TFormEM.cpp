@@ -17,6 +17,7 @@
 #include "monitor/view/MonitorDialogs.h"
 #include "monitor/view/PointerButtons.h"
 #include "monitor/view/TFormCIDList.h"
+#include "shell/UiTexts.h"
 
 namespace {
 
@@ -526,7 +527,7 @@ bool TFormEM::LoadSetFile(const QString& path) {
     ShowError(result);
     return false;
   }
-  if (m_loadSizeInvalid) Report(Q(LookupText(2, kInvalidSetSizeText)), false);
+  if (m_loadSizeInvalid) Report(Q(kMonitorSetSizeInvalidText.Get()), false);
   return true;
 }
 
