@@ -57,6 +57,7 @@ void ApplyWatchChanges(CMyGroup& place, const CParameterCatalogue& catalogue, co
   bool changed = false;
   int row = 0;
   std::vector<const CMyComponent*> before;
+  before.reserve(std::size_t(place.Count()));
   for (int i = 0; i < place.Count(); ++i) before.push_back(place.Item(i));
   for (const WatchChange& c : changes) {
     for (std::size_t k = 0; k < kWatchColumns; ++k)
