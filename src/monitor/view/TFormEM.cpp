@@ -15,8 +15,8 @@
 #include "monitor/MonitorSource.h"
 #include "monitor/ParameterCatalogue.h"
 #include "monitor/view/MonitorDialogs.h"
-#include "monitor/view/PointerButtons.h"
 #include "monitor/view/TFormCIDList.h"
+#include "monitor/view/WindowManagerHints.h"
 #include "shell/UiTexts.h"
 
 namespace {
@@ -146,6 +146,7 @@ void TFormEM::SetEditMode(bool on) {
     place.SetFocused(nullptr);
   }
   s.Layout();
+  ApplyAspectHint();
 }
 
 void TFormEM::OnTimer() {
@@ -158,6 +159,7 @@ void TFormEM::OnTimer() {
   const Qt::KeyboardModifiers mods = QGuiApplication::keyboardModifiers();
   s.shiftDown = mods & Qt::ShiftModifier;
   s.ctrlDown = mods & Qt::ControlModifier;
+  const bool pinChanged = bool(s.pinButton->checked) != stayOnTop;
   if (s.pinButton->checked && !stayOnTop) {
     stayOnTop = true;
     const bool shown = isVisible();
@@ -169,6 +171,7 @@ void TFormEM::OnTimer() {
     setWindowFlag(Qt::WindowStaysOnTopHint, false);
     if (shown) show();
   }
+  if (pinChanged) ApplyAspectHint();
   if (s.editButton->checked && s.editState == 0)
     SetEditMode(true);
   else if (!s.editButton->checked && s.editState != 0)
@@ -240,6 +243,18 @@ void TFormEM::Settle(QSize client) {
   if (size() != client) resize(client);
   m_surface->setGeometry(rect());
   s.Layout();
+  ApplyAspectHint();
+}
+
+void TFormEM::ApplyAspectHint() {
+  const CMyGroup& place = m_surface->Place;
+  const bool normal = m_surface->editState == 0 && place.origWidth > 0 && place.origHeight > 0;
+  SetAspectHint(*this, normal ? QSize(place.origWidth, place.origHeight) : QSize(), m_surface->barHeight);
+}
+
+void TFormEM::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  ApplyAspectHint();
 }
 
 MonitorSize TFormEM::ContentExtent() const {

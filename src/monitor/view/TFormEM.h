@@ -80,6 +80,7 @@ class TFormEM : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void changeEvent(QEvent* e) override;
@@ -100,6 +101,9 @@ class TFormEM : public QWidget {
   void Settle(QSize client);
   // The elements' largest right and bottom edges, in layout units.
   MonitorSize ContentExtent() const;
+  // Normal mode: the window manager is asked to keep the layout's aspect
+  // while it drags the frame; edit mode lifts the wish.
+  void ApplyAspectHint();
   // Layout units to pixels as the set is shown now.
   float LayoutScale() const;
 

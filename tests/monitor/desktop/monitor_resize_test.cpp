@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QtTest>
 #include <cmath>
+#include <functional>
 
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorSetFile.h"
@@ -51,7 +52,7 @@ void PointerTo(QPoint global) { Xdo({"mousemove", QString::number(global.x()), Q
 
 // Presses the primary button at `from` on the screen, moves it in steps to
 // `to` and releases it there, as a hand drags a window's frame.
-void Drag(QPoint from, QPoint to) {
+void Drag(QPoint from, QPoint to, const std::function<void()>& whileHeld = {}) {
   PointerTo(from);
   QTest::qWait(150);
   Xdo({"mousedown", "1"});
@@ -62,6 +63,7 @@ void Drag(QPoint from, QPoint to) {
     QTest::qWait(40);
   }
   QTest::qWait(150);
+  if (whileHeld) whileHeld();
   Xdo({"mouseup", "1"});
 }
 
@@ -128,10 +130,18 @@ class MonitorResizeTest : public QObject {
     QVERIFY(form.width() > start.width() + 300);
     SaveShot(form, "monitor-corner-drag");
 
-    // The right edge in: the height follows the width.
+    // The right edge in: the height follows the width, near the set's
+    // proportions already while the window manager drags (it is asked to),
+    // exactly once the button is up.
     frame = form.frameGeometry();
     const int wide = form.width();
-    Drag(QPoint(frame.right(), frame.center().y()), QPoint(frame.right() - 200, frame.center().y()));
+    QSize during;
+    Drag(QPoint(frame.right(), frame.center().y()), QPoint(frame.right() - 200, frame.center().y()),
+         [&] { during = form.size(); });
+    QVERIFY(during.width() < wide - 150);
+    const double near = double(origHeight) * during.width() / origWidth;
+    QVERIFY2(std::abs(during.height() - 16 - near) <= 0.03 * near + 1,
+             qPrintable(QString("%1 x %2").arg(during.width()).arg(during.height())));
     QTRY_VERIFY_WITH_TIMEOUT(Whole(form), 5000);
     QVERIFY(form.width() < wide - 150);
 
