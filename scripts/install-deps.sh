@@ -14,11 +14,12 @@ set -euo pipefail
 # desktop tests run on Xvfb under a real window manager and drive it with
 # synthetic pointer and key events. locales: the widget tests run in German
 # and Czech too. ccache: the builds of the fast and full commands share
-# their compiled objects.
+# their compiled objects. libxcb1-dev: the monitor asks the X server whether a
+# window-manager resize drag still holds the button.
 packages=(cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev xvfb xauth fonts-dejavu-core clang-16 libclang-rt-16-dev clang-tidy-16 poppler-utils
           desktop-file-utils shared-mime-info libxml2-utils man-db libglib2.0-bin dpkg-dev
-          openbox xdotool x11-utils locales ccache)
+          openbox xdotool x11-utils locales ccache libxcb1-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -56,6 +56,9 @@ void ApplyWatchChanges(CMyGroup& place, const CParameterCatalogue& catalogue, co
                        int x, int y) {
   bool changed = false;
   int row = 0;
+  std::vector<const CMyComponent*> before;
+  before.reserve(std::size_t(place.Count()));
+  for (int i = 0; i < place.Count(); ++i) before.push_back(place.Item(i));
   for (const WatchChange& c : changes) {
     for (std::size_t k = 0; k < kWatchColumns; ++k)
       if (c.removed[k]) {
@@ -101,14 +104,41 @@ void ApplyWatchChanges(CMyGroup& place, const CParameterCatalogue& catalogue, co
     }
     ++row;
   }
+  std::vector<CMyComponent*> added;
+  for (int i = 0; i < place.Count(); ++i)
+    if (std::find(before.begin(), before.end(), place.Item(i)) == before.end()) added.push_back(place.Item(i));
+  KeepBlockInsidePlace(place, added);
   if (changed) place.Invalidate(kDirtyAll);
 }
 
+namespace {
+
+// The container's size in layout units. Elements live in layout units; the
+// container's pixel size differs from them whenever the set is shown scaled.
+int LayoutWidth(const CMyGroup& place) { return place.origWidth > 0 ? place.origWidth : place.Width; }
+int LayoutHeight(const CMyGroup& place) { return place.origHeight > 0 ? place.origHeight : place.Height; }
+
+}  // namespace
+
+void KeepBlockInsidePlace(const CMyGroup& place, const std::vector<CMyComponent*>& items) {
+  int right = 0, bottom = 0;
+  for (const CMyComponent* item : items) {
+    right = std::max(right, Right(*item));
+    bottom = std::max(bottom, item->Top + item->Height);
+  }
+  // The rows move together, left and up as far as they pass the edges.
+  const int dx = std::min(0, LayoutWidth(place) - right), dy = std::min(0, LayoutHeight(place) - bottom);
+  for (CMyComponent* p : items) {
+    CMyComponent& item = *p;
+    item.Left += dx;
+    item.Top += dy;
+    KeepInsidePlace(item, place);
+  }
+}
+
 void KeepInsidePlace(CMyComponent& item, const CMyGroup& place) {
-  // Elements live in layout units; the container's pixel size differs from
-  // them whenever the set is shown scaled.
-  const int w = place.origWidth > 0 ? place.origWidth : place.Width;
-  const int h = place.origHeight > 0 ? place.origHeight : place.Height;
+  const int w = LayoutWidth(place);
+  const int h = LayoutHeight(place);
   if (item.Left + item.Width > w) item.Left = w - item.Width;
   if (item.Top + item.Height > h) item.Top = h - item.Height;
   item.Left = std::max(item.Left, 0);

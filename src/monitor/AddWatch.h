@@ -16,10 +16,14 @@ WatchChecks ExistingWatches(const CMyGroup& place, int id);
 
 // Applies what OK in "Add watch" changed: new elements at (x, y) in layout
 // units, one row per parameter that gains an element, indented by its tree
-// level; unchecked representations are removed. The container is
+// level, the rows moved up and left as far as needed to stay inside the
+// container; unchecked representations are removed. The container is
 // invalidated when anything changed.
 void ApplyWatchChanges(CMyGroup& place, const CParameterCatalogue& catalogue, const std::vector<WatchChange>& changes,
                        int x, int y);
 
 // Moves `item` back inside `place`: left and top win when it is larger.
 void KeepInsidePlace(CMyComponent& item, const CMyGroup& place);
+// Moves `items` (what was just added) inside `place` together, keeping
+// their rows and columns.
+void KeepBlockInsidePlace(const CMyGroup& place, const std::vector<CMyComponent*>& items);

@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "shell/UiTexts.h"
+
 namespace {
 
 struct WindowRect {
@@ -17,7 +19,7 @@ struct Row {
   std::int32_t mark;    // ColorMk of an indicator
   std::int32_t left, top, width, height;
   std::int32_t id;
-  const char* text;  // Windows-1250
+  const char* text;  // UTF-8
 };
 
 constexpr std::int32_t kNoUnits = 0, kUnits = 1;
@@ -134,15 +136,15 @@ constexpr Row kSet2Rows[] = {
 // Cylinder by cylinder: injection A and B and advance as columns (below),
 // then the sensors, the servos and the engine speed.
 struct CylinderBlock {
-  const char* title;
+  const CLngStr* title;
   int firstId;  // cylinder 1; the others follow
   std::int32_t left;
   std::int32_t mark;
 };
 constexpr CylinderBlock kSet3Cylinders[] = {
-    {"Injection A [ms]", kInjectionA1, 10, kRed},
-    {"Injection B [ms]", kInjectionB1, 230, kOrange},
-    {"Advance [\xB0]", kAdvance1, 450, kPurple},
+    {&kSet3InjectionAHeading, kInjectionA1, 10, kRed},
+    {&kSet3InjectionBHeading, kInjectionB1, 230, kOrange},
+    {&kSet3AdvanceHeading, kAdvance1, 450, kPurple},
 };
 constexpr int kCylinders = 4;
 constexpr std::int32_t kCylinderPitch = 50;
@@ -191,9 +193,9 @@ struct SetDef {
   std::span<const CylinderBlock> cylinders = {};
 };
 
-// A title over four columns, each with its value and its name below.
-void AppendCylinders(const CylinderBlock& block, std::vector<Row>& rows) {
-  rows.push_back(Text(block.title, block.left, 10, 200, 16));
+// A title in `language` over four columns, each with its value and its name below.
+void AppendCylinders(const CylinderBlock& block, int language, std::vector<Row>& rows) {
+  rows.push_back(Text(block.title->Get(language).data(), block.left, 10, 200, 16));
   for (int c = 0; c < kCylinders; ++c) {
     const int id = block.firstId + c;
     const std::int32_t left = block.left + c * kCylinderPitch;
@@ -285,7 +287,7 @@ const std::vector<std::uint8_t>& VentrixLogoBmp() {
   return logo;
 }
 
-MonitorSet BuiltinMonitorSet(int which) {
+MonitorSet BuiltinMonitorSet(int which, int language) {
   const SetDef& def = kSets[std::size_t(which >= 0 && which < kBuiltinSetCount ? which : kSetEmpty)];
   MonitorSet set;
   set.left = def.window.left;
@@ -293,7 +295,7 @@ MonitorSet BuiltinMonitorSet(int which) {
   set.width = def.window.width;
   set.height = def.window.height;
   std::vector<Row> rows;
-  for (const CylinderBlock& block : def.cylinders) AppendCylinders(block, rows);
+  for (const CylinderBlock& block : def.cylinders) AppendCylinders(block, language, rows);
   rows.insert(rows.end(), def.rows.begin(), def.rows.end());
   int texts = 0, pictures = 0;
   for (const Row& row : rows) {
@@ -310,7 +312,7 @@ MonitorSet BuiltinMonitorSet(int which) {
         break;
       case kCemText:
         r.number = texts++;
-        r.text = row.text;
+        r.text = CemTextFromUtf8(row.text);
         break;
       case kCemLabel:
         r.number = row.number;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "monitor/MonitorSetFile.h"
+#include "shell/Lang.h"
 
 // The sets the main window's menu offers ("Empty", "Set1", "Set2", "Set3"),
 // in menu order.
@@ -11,8 +12,8 @@ enum BuiltinSet : int { kSetEmpty = 0, kSet1 = 1, kSet2 = 2, kSet3 = 3, kBuiltin
 
 // The set with its fixed window rectangle; `origWidth`/`origHeight` are 0:
 // the layout takes the client area of the window once it is placed.
-// Anything outside 0..3 gives the empty set.
-MonitorSet BuiltinMonitorSet(int which);
+// Anything outside 0..3 gives the empty set. Headings are in `language`.
+MonitorSet BuiltinMonitorSet(int which, int language = CurrentLanguage());
 
 // Set1's picture: the Ventrix logo as a 24-bit BMP file image.
 const std::vector<std::uint8_t>& VentrixLogoBmp();

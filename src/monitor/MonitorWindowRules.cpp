@@ -65,6 +65,42 @@ std::optional<MonitorSize> ApplyMonitorResize(const MonitorResize& r) {
   return MonitorSize{NW + (w - nw), NH + (h - nh)};
 }
 
+MonitorClientSize ClientSizeFromHeader(std::int32_t width, std::int32_t height) {
+  MonitorClientSize c;
+  c.size = {int(width & 0xFFFF), int(height & 0xFFFF)};
+  const int minHeight = kMonitorMinHeight + kMonitorBarHeight;
+  if (c.size.width < kMonitorMinWidth || c.size.height < minHeight) {
+    c.valid = false;
+    c.size.width = std::max(c.size.width, kMonitorMinWidth);
+    c.size.height = std::max(c.size.height, minHeight);
+  }
+  return c;
+}
+
+MonitorSize EditModeClientSize(int origWidth, int origHeight, MonitorSize place, int contentRight, int contentBottom,
+                               int maxWidth, int maxHeight) {
+  const int w = origWidth > 0 ? origWidth : place.width;
+  const int h = origHeight > 0 ? origHeight : place.height;
+  const int minW = std::max(kMonitorMinWidth, contentRight);
+  const int minH = std::max(kMonitorMinHeight, contentBottom);
+  return {std::clamp(w, minW, std::max(minW, maxWidth)),
+          std::clamp(h, minH, std::max(minH, maxHeight)) + kMonitorBarHeight};
+}
+
+MonitorSize LoadedClientSize(MonitorSize client, int origWidth, int origHeight, int maxWidth, int maxHeight) {
+  MonitorResize r;
+  r.requested = client;
+  // From nothing: both sides count as changing.
+  r.current = {0, kMonitorBarHeight};
+  r.place = {0, 0};
+  r.last = {-1, -1};
+  r.origWidth = origWidth;
+  r.origHeight = origHeight;
+  r.maxWidth = maxWidth;
+  r.maxHeight = maxHeight;
+  return ApplyMonitorResize(r).value_or(client);
+}
+
 std::optional<std::string_view> CMonitorCaption::Next(bool noConnectionShown, int language) {
   const int state = noConnectionShown ? 0 : 1;
   if (state == m_state && language == m_language) return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,6 +74,25 @@ struct MonitorResize {
 // The window size to take, or nothing when the request is refused (the
 // window keeps its size).
 std::optional<MonitorSize> ApplyMonitorResize(const MonitorResize& r);
+
+// The client size a set's header asks for (its low 16 bits). A size below
+// the window's minimum (a header of 0 x 0) is raised to it and flagged.
+struct MonitorClientSize {
+  MonitorSize size;
+  bool valid = true;
+};
+MonitorClientSize ClientSizeFromHeader(std::int32_t width, std::int32_t height);
+
+// The client size edit mode shows: the layout size at one unit per pixel
+// plus the bar, never below the minimum or the elements, never above the
+// maximum. A layout size of 0 or below (never laid out) takes `place`.
+MonitorSize EditModeClientSize(int origWidth, int origHeight, MonitorSize place, int contentRight, int contentBottom,
+                               int maxWidth = kMonitorMaxWidth, int maxHeight = kMonitorMaxHeight);
+
+// The client size a loaded set takes in normal mode: `client` with the
+// resize rule applied, the width leading.
+MonitorSize LoadedClientSize(MonitorSize client, int origWidth, int origHeight, int maxWidth = kMonitorMaxWidth,
+                             int maxHeight = kMonitorMaxHeight);
 
 // The caption follows the main window's no-connection label; it is written
 // only when its state or the language changed.

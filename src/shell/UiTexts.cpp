@@ -752,6 +752,18 @@ constexpr const char* kLanguageNeutralControls[] = {
 const CLngStr kExternalMonitorCaption{0,
                                       {"External monitor", "External monitor", "External monitor", "Externí monitor"}};
 
+const CLngStr kMonitorSetSizeInvalidText{
+    0,
+    {"The window size stored in the file is invalid; the smallest size is used.",
+     "Die in der Datei gespeicherte Fenstergröße ist ungültig; die kleinste Größe wird verwendet.",
+     "La taille de fenêtre enregistrée dans le fichier n'est pas valide ; la plus petite taille est utilisée.",
+     "Velikost okna uložená v souboru je neplatná; použije se nejmenší velikost."}};
+const CLngStr kSet3InjectionAHeading{0,
+                                     {"Injection A [ms]", "Einspritzung A [ms]", "Injection A [ms]", "Vstřik A [ms]"}};
+const CLngStr kSet3InjectionBHeading{0,
+                                     {"Injection B [ms]", "Einspritzung B [ms]", "Injection B [ms]", "Vstřik B [ms]"}};
+const CLngStr kSet3AdvanceHeading{0, {"Advance [°]", "Vorzündung [°]", "Avance [°]", "Předstih [°]"}};
+
 const CLngStr kAboutCaption{
     0, {"About Ventrix_2007", "Über Programm Ventrix_2007", "Information Ventrix_2007", "O programu Ventrix_2007"}};
 const CLngStr kTimeChartCaption{0, {"Time chart", "Zeitdiagramm", "Graphique temporel", "Časový graf"}};

@@ -73,6 +73,12 @@ extern const CLngStr kLogDamagedText;
 
 // Caption of the external monitor window.
 extern const CLngStr kExternalMonitorCaption;
+// A monitor set file whose window size is below the smallest one.
+extern const CLngStr kMonitorSetSizeInvalidText;
+// Headings of the built-in monitor set "Set3".
+extern const CLngStr kSet3InjectionAHeading;
+extern const CLngStr kSet3InjectionBHeading;
+extern const CLngStr kSet3AdvanceHeading;
 // Caption of the About window, set each time it is activated.
 extern const CLngStr kAboutCaption;
 // Caption of the time chart window, with a log and with live data.

@@ -186,4 +186,31 @@ TEST(AddWatch, KeepInsideUsesLayoutUnitsAndLeftTopWin) {
   }
 }
 
+// Near the bottom or right edge the new rows move up and left together, so
+// nothing lands over the bar or beyond the drawing area.
+TEST(AddWatch, NewRowsStayInsideTheArea) {
+  struct {
+    const char* what;
+    int x, y;
+    std::vector<Element> after;
+  } const cases[] = {
+      // The rows would end at 709 x 540: both move 69 left and 60 up.
+      {"near the bottom right corner", 580, 470, {{kValue, kRpm, 521, 410, 85, 35}, {kLabel, kTps, 521, 445, 119, 35}}},
+      {"inside: where the menu point says",
+       100,
+       50,
+       {{kValue, kRpm, 110, 50, 85, 35}, {kLabel, kTps, 110, 85, 119, 35}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Dashboard d;
+    ApplyWatchChanges(d.place, d.catalogue, {Change(kRpm, kValueOnly), Change(kTps, kLabelOnly)}, c.x, c.y);
+    EXPECT_EQ(d.Elements(), c.after);
+    for (const Element& e : d.Elements()) {
+      EXPECT_LE(e.left + e.width, 640);
+      EXPECT_LE(e.top + e.height, 480);
+    }
+  }
+}
+
 }  // namespace

@@ -366,6 +366,22 @@ TEST(BuiltinSets, WindowsContentAndRoundTrip) {
   EXPECT_EQ(BuiltinMonitorSet(7), BuiltinMonitorSet(kSetEmpty));
 }
 
+// Set3's headings are in the language the set is chosen in; "[km/h]" reads
+// the same in every language.
+TEST(BuiltinSets, HeadingsInTheCurrentLanguage) {
+  const auto texts = [](int which, int language) {
+    std::vector<std::string> out;
+    for (const CemRecord& r : BuiltinMonitorSet(which, language).records)
+      if (r.kind == kCemText) out.push_back(CemTextToUtf8(r.text));
+    return out;
+  };
+  EXPECT_EQ(texts(kSet3, kEnglish), (std::vector<std::string>{"Injection A [ms]", "Injection B [ms]", "Advance [°]"}));
+  EXPECT_EQ(texts(kSet3, kCzech), (std::vector<std::string>{"Vstřik A [ms]", "Vstřik B [ms]", "Předstih [°]"}));
+  EXPECT_EQ(texts(kSet3, kGerman),
+            (std::vector<std::string>{"Einspritzung A [ms]", "Einspritzung B [ms]", "Vorzündung [°]"}));
+  EXPECT_EQ(texts(kSet1, kCzech), (std::vector<std::string>{"[km/h]"}));
+}
+
 TEST(BuiltinSets, Set1CarriesTheLogoAsA24BitBitmap) {
   const MonitorSet set = BuiltinMonitorSet(kSet1);
   int pictures = 0;

@@ -125,4 +125,51 @@ TEST(MonitorWindowRules, ParameterPathsAndColourNames) {
   EXPECT_EQ(kIndicatorColours[11].name.Get(kGerman), "Teal");
 }
 
+// A set's header size is the client size; below the minimum (a header of
+// 0 x 0) it is raised and flagged, its high halves are the layout size.
+TEST(MonitorWindowRules, ClientSizeFromTheHeader) {
+  struct {
+    std::int32_t width, height;
+    MonitorSize want;
+    bool valid;
+  } const cases[] = {
+      {405, 236, {405, 236}, true},  {0, 0, {200, 51}, false},    {0x02580320, 0x012C0150, {800, 336}, true},
+      {150, 400, {200, 400}, false}, {400, 50, {400, 51}, false},
+  };
+  for (const auto& c : cases) {
+    const MonitorClientSize got = ClientSizeFromHeader(c.width, c.height);
+    EXPECT_EQ(got.size, c.want) << c.width << " x " << c.height;
+    EXPECT_EQ(got.valid, c.valid) << c.width << " x " << c.height;
+  }
+}
+
+// Edit mode: the layout size plus the bar, whatever size the window had;
+// never below the minimum or the elements, and a layout size never made
+// takes the drawing area.
+TEST(MonitorWindowRules, EditModeClientSize) {
+  struct {
+    const char* what;
+    int origWidth, origHeight;
+    MonitorSize place;
+    int right, bottom;
+    MonitorSize want;
+  } const cases[] = {
+      {"layout size", 403, 195, {672, 325}, 380, 170, {403, 211}},
+      {"0 x 0 layout takes the drawing area", 0, 0, {672, 325}, 380, 170, {672, 341}},
+      {"0 x 0 layout and a vanished drawing area", 0, 0, {0, -16}, 0, 0, {200, 51}},
+      {"elements beyond the layout size", 300, 100, {300, 100}, 350, 140, {350, 156}},
+      {"above the maximum", 2000, 1500, {300, 100}, 0, 0, {1280, 1040}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(EditModeClientSize(c.origWidth, c.origHeight, c.place, c.right, c.bottom), c.want) << c.what;
+}
+
+// A loaded set's client size keeps the layout's aspect, the width leading.
+TEST(MonitorWindowRules, LoadedClientSizeKeepsTheAspect) {
+  EXPECT_EQ(LoadedClientSize({400, 216}, 400, 200), (MonitorSize{400, 216}));
+  EXPECT_EQ(LoadedClientSize({600, 216}, 400, 200), (MonitorSize{600, 316}));
+  EXPECT_EQ(LoadedClientSize({200, 51}, 400, 200), (MonitorSize{200, 116}));
+  EXPECT_EQ(LoadedClientSize({500, 300}, 0, 0), (MonitorSize{500, 300}));
+}
+
 }  // namespace

@@ -16,6 +16,7 @@
 #include "monitor/BuiltinSets.h"
 #include "monitor/view/TFormEM.h"
 #include "shell/Lang.h"
+#include "shell/UiTexts.h"
 
 CMonitorCommands::CMonitorCommands(CAppCore& core, std::string automaticSet, QObject* parent)
     : QObject(parent), m_core(core), m_automaticSet(std::move(automaticSet)) {
@@ -75,10 +76,16 @@ void CMonitorCommands::LoadAutomaticSet() {
   std::error_code ec;
   if (!std::filesystem::exists(m_automaticSet, ec)) return;  // a first run starts empty
   const int result = m_monitor->LoadMonitorSet(m_automaticSet);
-  if (result == kCemOk) return;
+  if (result == kCemOk) {
+    if (m_monitor->LastLoadSizeInvalid()) Report(std::string(kMonitorSetSizeInvalidText.Get()) + "\n" + m_automaticSet);
+    return;
+  }
   // Kept aside, so the store at the end does not overwrite what may still be rescued.
   std::filesystem::rename(m_automaticSet, m_automaticSet + ".bad", ec);
-  const std::string text = std::string(LookupText(2, CemResultMessage(result))) + "\n" + m_automaticSet;
+  Report(std::string(LookupText(2, CemResultMessage(result))) + "\n" + m_automaticSet);
+}
+
+void CMonitorCommands::Report(const std::string& text) {
   if (m_error)
     m_error(text);
   else
@@ -99,6 +106,14 @@ void CMonitorCommands::MenuMonitorLoadClick() {
   m_monitor->LoadMonitorSetDialog();
   m_monitor->SetEditMode(false);
   Show();
+}
+
+bool CMonitorCommands::OpenSetFile(const QString& path) {
+  Use();
+  const bool taken = m_monitor->LoadSetFile(path);
+  m_monitor->SetEditMode(false);
+  Show();
+  return taken;
 }
 
 void CMonitorCommands::MenuMonitorStoreClick() {

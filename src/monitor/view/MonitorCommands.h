@@ -8,6 +8,7 @@
 class CAppCore;
 class QAction;
 class QMenuBar;
+class QString;
 class TFormEM;
 
 // The main window's side of the external monitor: the "External monitor"
@@ -38,6 +39,10 @@ class CMonitorCommands : public QObject {
   void MenuMonitorLoadClick();
   void MenuMonitorStoreClick();
   void MenuMonitorSetClick(int which);
+  // Opens the set file at `path` in the monitor as "Load Monitor" does with
+  // the file chosen there (errors are reported), and shows the window.
+  // True when the set was taken.
+  bool OpenSetFile(const QString& path);
   // A catalogue value changed: the elements repaint at the next timer tick.
   void ValuesChanged();
   // At the end of the run, when in use.
@@ -52,6 +57,7 @@ class CMonitorCommands : public QObject {
   void Use();
   void Show();
   void LoadAutomaticSet();
+  void Report(const std::string& text);
 
   CAppCore& m_core;
   std::string m_automaticSet;

@@ -48,6 +48,10 @@ TCIDList::TCIDList(QWidget* parent, CWatchList& list) : QAbstractScrollArea(pare
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   viewport()->setAutoFillBackground(true);
   viewport()->setBackgroundRole(QPalette::Base);
+  // A check column is as wide as its title in the current language needs.
+  const QFontMetrics metrics(font());
+  for (int c = 0; c < kWatchColumns; ++c)
+    m_checkWidth = std::max(m_checkWidth, metrics.horizontalAdvance(FromUtf8(kColumnTitles[c + 1].Get())) + 8);
   UpdateScrollBar();
 }
 
@@ -70,7 +74,7 @@ int TCIDList::RowAt(int y) const { return y < kRowHeight ? -1 : y / kRowHeight -
 QRect TCIDList::CellRect(int visibleIndex, int column) const {
   const int y = (visibleIndex - verticalScrollBar()->value() + 1) * kRowHeight;
   if (column < 0) return {0, y, kPropertyWidth, kRowHeight};
-  return {kPropertyWidth + column * kCheckWidth, y, kCheckWidth, kRowHeight};
+  return {kPropertyWidth + column * m_checkWidth, y, m_checkWidth, kRowHeight};
 }
 
 QRect TCIDList::BoxRect(int visibleIndex) const {
@@ -107,10 +111,10 @@ void TCIDList::paintEvent(QPaintEvent*) {
   QPainter p(viewport());
   const QPalette& pal = palette();
   const QColor grid(0xC0, 0xC0, 0xC0);
-  const int right = kPropertyWidth + kWatchColumns * kCheckWidth;
+  const int right = kPropertyWidth + kWatchColumns * m_checkWidth;
 
-  // The header: titles wider than their 50-pixel column are cut short,
-  // except the last one, which has the free space to its right.
+  // The header: the check columns fit their titles; the name column's title
+  // is cut short should it ever be wider.
   p.fillRect(0, 0, viewport()->width(), kRowHeight, pal.color(QPalette::Button));
   const QFontMetrics metrics(font());
   for (int c = -1; c < kWatchColumns; ++c) {
@@ -118,12 +122,10 @@ void TCIDList::paintEvent(QPaintEvent*) {
     const QRect cell = CellRect(verticalScrollBar()->value() - 1, c);
     p.setPen(grid);
     p.drawLine(cell.right(), 0, cell.right(), viewport()->height());
-    const bool last = c == kWatchColumns - 1;
-    const QRect text = cell.adjusted(3, 0, last ? kCheckWidth : -2, 0);
+    const QRect text = cell.adjusted(3, 0, -2, 0);
     const QString title = FromUtf8(kColumnTitles[c + 1].Get());
     p.setPen(pal.color(QPalette::ButtonText));
-    p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
-               last ? title : metrics.elidedText(title, Qt::ElideRight, text.width()));
+    p.drawText(text, Qt::AlignVCenter | Qt::AlignLeft, metrics.elidedText(title, Qt::ElideRight, text.width()));
   }
 
   const QImage all = CheckBitmap("BTCHK"), some = CheckBitmap("BTCHKSOME");
@@ -209,8 +211,8 @@ void TCIDList::mousePressEvent(QMouseEvent* event) {
   const CWatchList::Row& row = rows[std::size_t(index)];
   if (row.group && BoxRect(index).contains(at)) {
     m_list.ToggleOpen(row.cid->id);
-  } else if (at.x() >= kPropertyWidth && at.x() < kPropertyWidth + kWatchColumns * kCheckWidth) {
-    m_list.Toggle(row.cid->id, (at.x() - kPropertyWidth) / kCheckWidth);
+  } else if (at.x() >= kPropertyWidth && at.x() < kPropertyWidth + kWatchColumns * m_checkWidth) {
+    m_list.Toggle(row.cid->id, (at.x() - kPropertyWidth) / m_checkWidth);
   }
   ShowCurrent();
 }

@@ -24,7 +24,8 @@ class TCIDList : public QAbstractScrollArea {
   static constexpr int kRowHeight = 18;
   static constexpr int kIndent = 20;
   static constexpr int kPropertyWidth = 200;
-  static constexpr int kCheckWidth = 50;
+  static constexpr int kCheckWidth = 50;  // at least; wider where a title needs it
+  int CheckWidth() const { return m_checkWidth; }
 
   // Where the row `visibleIndex` and column (-1 the name, else a
   // WatchColumn) lie in the viewport, for the tests' clicks.
@@ -47,6 +48,7 @@ class TCIDList : public QAbstractScrollArea {
   void ShowCurrent();
 
   CWatchList& m_list;
+  int m_checkWidth = kCheckWidth;
 };
 
 // The "Add watch" dialog: the list with "Cancel" and "OK".

@@ -16,11 +16,19 @@
 #include "monitor/ParameterCatalogue.h"
 #include "monitor/view/MonitorDialogs.h"
 #include "monitor/view/TFormCIDList.h"
+#include "monitor/view/WindowManagerHints.h"
+#include "shell/UiTexts.h"
 
 namespace {
 
 constexpr int kDesignClientWidth = 453;
 constexpr int kDesignClientHeight = 312;
+// While the window manager drags the frame, how often the monitor looks
+// whether the button is up again.
+constexpr int kDragPollMs = 50;
+// A window manager that gives back the size the rule just corrected within
+// this time insists on it.
+constexpr int kInsistMs = 1000;
 
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
 
@@ -69,7 +77,11 @@ TFormEM::TFormEM(const CParameterCatalogue& catalogue, QWidget* parent)
   setWindowTitle("External Monitor");
   setFont(CQtMonTextMeasure::Font(8));
   resize(kDesignClientWidth, kDesignClientHeight);
+  // Never smaller than the smallest drawing area and the bar; the window
+  // manager keeps to it while it drags.
+  setMinimumSize(kMonitorMinWidth, kMonitorMinHeight + kMonitorBarHeight);
   setFocusPolicy(Qt::StrongFocus);
+  m_settled = size();
 
   m_surface = new TMonImg(this);
   maxWidth = std::max(maxWidth, width());
@@ -86,6 +98,9 @@ TFormEM::TFormEM(const CParameterCatalogue& catalogue, QWidget* parent)
     m_menu->popup(global);
   };
   m_surface->onElementDoubleClick = [this] { PropertiesDialog(); };
+
+  m_fitTimer.setSingleShot(true);
+  connect(&m_fitTimer, &QTimer::timeout, this, &TFormEM::FitToRule);
 
   m_timer.setObjectName("TimerMonitor");
   m_timer.setInterval(100);
@@ -106,16 +121,20 @@ void TFormEM::SetEditMode(bool on) {
     s.editButton->checked = 1;
     s.editButton->Down = 1;
     s.editState = 3;
-    if (place.origWidth <= 0) place.origWidth = place.Width;
-    if (place.origHeight <= 0) place.origHeight = place.Height;
-    m_ruleTarget = QSize(place.origWidth, place.origHeight + s.barHeight);
-    resize(m_ruleTarget);
-    // The platform may report the new size later: the surface takes it now.
-    m_surface->setGeometry(QRect(QPoint(0, 0), m_ruleTarget));
+    // The layout size at one unit per pixel, whatever the window went
+    // through before; a layout size never made (0 x 0) takes the drawing
+    // area as it is.
+    const MonitorSize extent = ContentExtent();
+    const MonitorSize client = EditModeClientSize(place.origWidth, place.origHeight, {place.Width, place.Height},
+                                                  extent.width, extent.height, maxWidth, maxHeight);
+    place.origWidth = client.width;
+    place.origHeight = client.height - s.barHeight;
     s.editState = 1;
     place.edit = 1;
     place.SetFocused(nullptr);
     place.SetScale(1.0f);
+    m_correctedFrom = QSize();
+    Settle(QSize(client.width, client.height));
   } else {
     s.editButton->TextColor = 0x000000;
     s.statusButton->s = &FindText(2, "Read only");
@@ -127,6 +146,7 @@ void TFormEM::SetEditMode(bool on) {
     place.SetFocused(nullptr);
   }
   s.Layout();
+  ApplyAspectHint();
 }
 
 void TFormEM::OnTimer() {
@@ -139,6 +159,7 @@ void TFormEM::OnTimer() {
   const Qt::KeyboardModifiers mods = QGuiApplication::keyboardModifiers();
   s.shiftDown = mods & Qt::ShiftModifier;
   s.ctrlDown = mods & Qt::ControlModifier;
+  const bool pinChanged = bool(s.pinButton->checked) != stayOnTop;
   if (s.pinButton->checked && !stayOnTop) {
     stayOnTop = true;
     const bool shown = isVisible();
@@ -150,6 +171,7 @@ void TFormEM::OnTimer() {
     setWindowFlag(Qt::WindowStaysOnTopHint, false);
     if (shown) show();
   }
+  if (pinChanged) ApplyAspectHint();
   if (s.editButton->checked && s.editState == 0)
     SetEditMode(true);
   else if (!s.editButton->checked && s.editState != 0)
@@ -161,39 +183,89 @@ void TFormEM::OnTimer() {
 
 // ---- window events ----
 
-void TFormEM::resizeEvent(QResizeEvent* e) {
-  // A size this window asked for itself (a correction by the rule, a set's
-  // own size) is taken as it comes; the platform may deliver it later.
-  const bool own = m_ruleTarget.isValid() && e->size() == m_ruleTarget;
-  if (e->size() == m_ruleTarget) m_ruleTarget = QSize();
-  if (!own && e->oldSize().isValid()) {
-    TMonImg& s = *m_surface;
-    MonitorResize r;
-    r.requested = {e->size().width(), e->size().height()};
-    r.current = {e->oldSize().width(), e->oldSize().height()};
-    r.place = {s.Place.Width, s.Place.Height};
-    r.last = {lastWidth, lastHeight};
-    r.editState = s.editState;
-    r.origWidth = s.Place.origWidth;
-    r.origHeight = s.Place.origHeight;
-    r.maxWidth = maxWidth;
-    r.maxHeight = maxHeight;
-    // No resize-cursor query here: only a changed height lets the height lead.
-    r.heightLeads = e->size().width() == e->oldSize().width() && e->size().height() != e->oldSize().height();
-    for (int i = 0; i < s.Place.Count(); ++i) {
-      const CMyComponent& c = *s.Place.Item(i);
-      r.contentRight = std::max(r.contentRight, c.Left + c.Width);
-      r.contentBottom = std::max(r.contentBottom, c.Top + c.Height);
-    }
-    const auto taken = ApplyMonitorResize(r);
-    const QSize target = taken ? QSize(taken->width, taken->height) : e->oldSize();
-    if (target != e->size()) {
-      m_ruleTarget = target;
-      resize(target);
-      if (size() != e->size()) return;  // the corrected size came with its own event
-    }
-  }
+void TFormEM::resizeEvent(QResizeEvent*) {
+  // The surface always fills the client area, so nothing of an earlier size
+  // is left on the screen; the rule follows once the size stands.
   m_surface->setGeometry(rect());
+  if (size() != m_settled) m_fitTimer.start(0);
+}
+
+void TFormEM::FitToRule() {
+  if (size() == m_settled) return;
+  // The window manager owns the size while its drag lasts.
+  if (PrimaryButtonHeld()) {
+    m_fitTimer.start(kDragPollMs);
+    return;
+  }
+  // A window manager that answers a correction at once with the size it had
+  // keeps it: the two would otherwise take turns for ever.
+  if (m_correctedFrom.isValid() && size() == m_correctedFrom && m_correctedAt.isValid() &&
+      m_correctedAt.elapsed() < kInsistMs) {
+    m_correctedFrom = QSize();
+    Settle(size());
+    return;
+  }
+  const QSize target = RuleFit(size());
+  m_correctedFrom = target != size() ? size() : QSize();
+  m_correctedAt.start();
+  Settle(target);
+}
+
+QSize TFormEM::RuleFit(QSize requested) const {
+  const TMonImg& s = *m_surface;
+  MonitorResize r;
+  r.requested = {requested.width(), requested.height()};
+  r.current = {m_settled.width(), m_settled.height()};
+  r.place = {m_settled.width(), m_settled.height() - s.barHeight};
+  r.last = r.current;
+  r.editState = s.editState;
+  r.origWidth = s.Place.origWidth;
+  r.origHeight = s.Place.origHeight;
+  r.maxWidth = maxWidth;
+  r.maxHeight = maxHeight;
+  // Only a changed height (the top or bottom edge) lets the height lead.
+  r.heightLeads = requested.width() == m_settled.width() && requested.height() != m_settled.height();
+  const MonitorSize extent = ContentExtent();
+  r.contentRight = extent.width;
+  r.contentBottom = extent.height;
+  const auto taken = ApplyMonitorResize(r);
+  return taken ? QSize(taken->width, taken->height) : m_settled;
+}
+
+void TFormEM::Settle(QSize client) {
+  TMonImg& s = *m_surface;
+  m_settled = client;
+  if (s.editState == 1) {
+    // Resizing in edit mode changes the layout size itself.
+    s.Place.origWidth = client.width();
+    s.Place.origHeight = client.height() - s.barHeight;
+  }
+  if (size() != client) resize(client);
+  m_surface->setGeometry(rect());
+  s.Layout();
+  ApplyAspectHint();
+}
+
+void TFormEM::ApplyAspectHint() {
+  const CMyGroup& place = m_surface->Place;
+  const bool normal = m_surface->editState == 0 && place.origWidth > 0 && place.origHeight > 0;
+  SetAspectHint(*this, normal ? QSize(place.origWidth, place.origHeight) : QSize(), m_surface->barHeight);
+}
+
+void TFormEM::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  ApplyAspectHint();
+}
+
+MonitorSize TFormEM::ContentExtent() const {
+  MonitorSize extent;
+  const CMyGroup& place = m_surface->Place;
+  for (int i = 0; i < place.Count(); ++i) {
+    const CMyComponent& c = *place.Item(i);
+    extent.width = std::max(extent.width, c.Left + c.Width);
+    extent.height = std::max(extent.height, c.Top + c.Height);
+  }
+  return extent;
 }
 
 bool TFormEM::focusNextPrevChild(bool) { return false; }
@@ -419,41 +491,59 @@ void TFormEM::SendBackwards() {
 
 MonitorSet TFormEM::CurrentSet() const {
   MonitorSet set;
-  const QRect frame = frameGeometry();
-  set.left = frame.x();
-  set.top = frame.y();
-  set.width = frame.width();
-  set.height = frame.height();
-  set.origWidth = m_surface->Place.origWidth;
-  set.origHeight = m_surface->Place.origHeight;
-  set.records = RecordsFromPlace(m_surface->Place);
+  // The frame's position and the client's size: what a load gives back.
+  const CMyGroup& place = m_surface->Place;
+  set.left = pos().x();
+  set.top = pos().y();
+  set.width = width();
+  set.height = height();
+  // A layout size is never stored as 0 x 0.
+  set.origWidth = place.origWidth > 0 ? place.origWidth : std::max(place.Width, kMonitorMinWidth);
+  set.origHeight = place.origHeight > 0 ? place.origHeight : std::max(place.Height, kMonitorMinHeight);
+  set.records = RecordsFromPlace(place);
   return set;
 }
 
-void TFormEM::ApplySet(const MonitorSet& set) {
+bool TFormEM::ApplySet(const MonitorSet& set) {
   TMonImg& s = *m_surface;
-  const QSize frameExtra = frameGeometry().size() - size();
+  const MonitorClientSize client = ClientSizeFromHeader(set.width, set.height);
   move(set.left, set.top);
-  const QSize client(std::max(1, int(set.width & 0xFFFF) - frameExtra.width()),
-                     std::max(1, int(set.height & 0xFFFF) - frameExtra.height()));
-  s.Place.origWidth = set.origWidth > 0 ? set.origWidth : client.width();
-  s.Place.origHeight = set.origHeight > 0 ? set.origHeight : client.height() - s.barHeight;
-  // Edit mode shows the loaded set at its own layout size, as entering it does.
-  const QSize target = s.editState != 0 ? QSize(s.Place.origWidth, s.Place.origHeight + s.barHeight) : client;
-  m_ruleTarget = target;
-  resize(target);
-  m_surface->setGeometry(QRect(QPoint(0, 0), target));
+  s.Place.origWidth = set.origWidth > 0 ? set.origWidth : client.size.width;
+  s.Place.origHeight = set.origHeight > 0 ? set.origHeight : client.size.height - s.barHeight;
   s.Place.FreeAll();
   PlaceFromRecords(s.Place, set.records, m_catalogue);
-  if (s.editState != 0) s.Place.SetScale(1.0f);
+  // Edit mode shows the loaded set at its own layout size, as entering it
+  // does; normal mode takes the set's size with the aspect rule.
+  MonitorSize target;
+  if (s.editState != 0) {
+    const MonitorSize extent = ContentExtent();
+    target = EditModeClientSize(s.Place.origWidth, s.Place.origHeight, {s.Place.Width, s.Place.Height}, extent.width,
+                                extent.height, maxWidth, maxHeight);
+    s.Place.SetScale(1.0f);
+  } else {
+    target = LoadedClientSize(client.size, s.Place.origWidth, s.Place.origHeight, maxWidth, maxHeight);
+  }
+  m_correctedFrom = QSize();
   s.Place.Invalidate(kDirtyAll);
-  s.Layout();
+  Settle(QSize(target.width, target.height));
+  return client.valid;
 }
 
 int TFormEM::LoadMonitorSet(const std::string& path) {
   const CemParse parsed = LoadMonitorSetFile(path);
-  if (parsed.Applies()) ApplySet(parsed.set);
+  m_loadSizeInvalid = false;
+  if (parsed.Applies()) m_loadSizeInvalid = !ApplySet(parsed.set);
   return parsed.result;
+}
+
+bool TFormEM::LoadSetFile(const QString& path) {
+  const int result = LoadMonitorSet(path.toStdString());
+  if (result != kCemOk) {
+    ShowError(result);
+    return false;
+  }
+  if (m_loadSizeInvalid) Report(Q(kMonitorSetSizeInvalidText.Get()), false);
+  return true;
 }
 
 int TFormEM::StoreMonitorSet(const std::string& path) { return StoreMonitorSetFile(path, CurrentSet()); }
@@ -463,20 +553,23 @@ void TFormEM::LoadBuiltinSet(int which) {
   SetEditMode(which == kSetEmpty);
 }
 
-void TFormEM::ShowError(int result) {
-  const QString text = Q(LookupText(2, CemResultMessage(result)));
+void TFormEM::ShowError(int result) { Report(Q(LookupText(2, CemResultMessage(result))), true); }
+
+void TFormEM::Report(const QString& text, bool error) {
   if (m_error) {
     m_error(text);
     return;
   }
-  QMessageBox::critical(this, Q(LookupText(1, "Error")), text);
+  if (error)
+    QMessageBox::critical(this, Q(LookupText(1, "Error")), text);
+  else
+    QMessageBox::warning(this, Q(LookupText(1, "Warning")), text);
 }
 
 void TFormEM::LoadMonitorSetDialog() {
   const QString filter = DialogFilter(LookupText(2, "Corvalis external monitor|*.cem"));
   const QString path = m_chooser ? m_chooser(false, filter, QString()) : DefaultChooser(this, false, filter, QString());
-  if (path.isEmpty()) return;
-  if (const int result = LoadMonitorSet(path.toStdString()); result != kCemOk) ShowError(result);
+  if (!path.isEmpty()) LoadSetFile(path);
 }
 
 void TFormEM::StoreMonitorSetDialog() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -45,6 +46,12 @@ class TFormEM : public QWidget {
 
   // Monitor sets. Load and store return the result codes of the set file.
   int LoadMonitorSet(const std::string& path);
+  // Loads the set file at `path` as "Load monitor set" does and reports what
+  // went wrong (an error box, or a note when the file's window size was
+  // invalid). True when the set was taken.
+  bool LoadSetFile(const QString& path);
+  // The last load found a window size below the minimum and used the minimum.
+  bool LastLoadSizeInvalid() const { return m_loadSizeInvalid; }
   int StoreMonitorSet(const std::string& path);
   void LoadBuiltinSet(int which);
   void LoadMonitorSetDialog();
@@ -52,8 +59,9 @@ class TFormEM : public QWidget {
   void ExportMonitorSource();
   // The current set as the file stores it.
   MonitorSet CurrentSet() const;
-  // Replaces the set (after a load or a built-in choice).
-  void ApplySet(const MonitorSet& set);
+  // Replaces the set (after a load or a built-in choice). False when the
+  // set's window size was invalid and the minimum was taken instead.
+  bool ApplySet(const MonitorSet& set);
 
   // Context-menu commands.
   void PropertiesDialog();
@@ -72,6 +80,7 @@ class TFormEM : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void keyReleaseEvent(QKeyEvent* e) override;
   void changeEvent(QEvent* e) override;
@@ -82,6 +91,19 @@ class TFormEM : public QWidget {
   void RebuildMenu(QPoint global);
   void RunCommand(MonitorCommand command);
   void ShowError(int result);
+  void Report(const QString& text, bool error);
+  // The size rule, applied once a size stands: a size from the window
+  // manager is corrected when its drag has ended, never during it.
+  void FitToRule();
+  // The size the rule makes of `requested`, from the settled size.
+  QSize RuleFit(QSize requested) const;
+  // Takes `client` as the settled size (the layout size too in edit mode).
+  void Settle(QSize client);
+  // The elements' largest right and bottom edges, in layout units.
+  MonitorSize ContentExtent() const;
+  // Normal mode: the window manager is asked to keep the layout's aspect
+  // while it drags the frame; edit mode lifts the wish.
+  void ApplyAspectHint();
   // Layout units to pixels as the set is shown now.
   float LayoutScale() const;
 
@@ -94,5 +116,9 @@ class TFormEM : public QWidget {
   bool m_serviceMode = false;
   Chooser m_chooser;
   std::function<void(const QString&)> m_error;
-  QSize m_ruleTarget;  // a size the window asked for itself, taken without the rule
+  QSize m_settled;        // the client size the rule last accepted
+  QSize m_correctedFrom;  // a size the rule corrected; the window manager may insist on it
+  QElapsedTimer m_correctedAt;
+  QTimer m_fitTimer;
+  bool m_loadSizeInvalid = false;
 };

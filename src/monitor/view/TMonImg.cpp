@@ -98,9 +98,10 @@ void TMonImg::Layout() {
   Place.Height = l.place.height;
   Place.SetColor(kSurfaceColour);
   if (editState == 1) {
-    // Resizing in edit mode changes the layout size itself.
-    Place.origWidth = Place.Width;
-    Place.origHeight = Place.Height;
+    // Edit mode shows the set at one layout unit per pixel. The layout size
+    // follows the window once its size stands (the window sets it), not
+    // every passing size of a drag.
+    Place.SetScale(1.0f);
   } else if (editState == 0) {
     if (Place.origWidth == 0) Place.origWidth = Place.Width;
     if (Place.origHeight == 0) Place.origHeight = Place.Height;
@@ -136,17 +137,27 @@ void TMonImg::Redraw() {
   if (!bar.canvas) bar.SetCanvas(&m_canvas);
   m_canvas.Take();
   Place.Paint();
+  Replay(PlaceClip());
   bar.Paint();
-  Replay();
+  Replay(rect());
   if (editButton->checked) ShowCoordinates();
   update();
 }
 
+QRect TMonImg::PlaceClip() const {
+  // The container's own bottom edge line is the last row it paints.
+  return QRect(Place.Left, Place.Top, std::max(0, Place.Width + 1), std::max(0, Place.Height + 1));
+}
+
 void TMonImg::RefreshContainers() {
   Place.Refresh();
+  const bool placePainted = !m_canvas.Ops().empty();
+  // An element reaching past the drawing area never paints over the bar.
+  if (placePainted) Replay(PlaceClip());
   bar.Refresh();
-  if (m_canvas.Ops().empty()) return;
-  Replay();
+  const bool barPainted = !m_canvas.Ops().empty();
+  if (barPainted) Replay(rect());
+  if (!placePainted && !barPainted) return;
   if (editButton->checked) ShowCoordinates();
   update();
 }
@@ -158,9 +169,10 @@ const QImage& TMonImg::PictureOf(const std::vector<std::uint8_t>* bytes) {
   return it.value();
 }
 
-void TMonImg::Replay() {
+void TMonImg::Replay(const QRect& clip) {
   const std::vector<MonDrawOp> ops = m_canvas.Take();
   QPainter p(&m_image);
+  p.setClipRect(clip);
   const QPalette& pal = palette();
   for (const MonDrawOp& op : ops) {
     const QRect box(QPoint(op.x1, op.y1), QPoint(op.x2 - 1, op.y2 - 1));
@@ -345,7 +357,13 @@ void TMonImg::mouseDoubleClickEvent(QMouseEvent* e) {
   AfterPointer();
   // The double click stands in for its second press: nothing may start a move.
   swallowPress = true;
-  if (Place.focused && onElementDoubleClick) onElementDoubleClick();
+  if (Place.focused && onElementDoubleClick) {
+    onElementDoubleClick();
+    // The modal dialog took the release that would have cleared the flag:
+    // the next press after it is the user's own.
+    swallowPress = false;
+    leftPending = false;
+  }
 }
 
 void TMonImg::wheelEvent(QWheelEvent* e) {

@@ -81,7 +81,9 @@ class TMonImg : public QWidget {
   bool Hovered(const CMyGroup& g) const;
   void PassModifiers(CMyComponent& c, Qt::KeyboardModifiers m) const;
   void AfterPointer();
-  void Replay();
+  // Paints what the containers drew onto the image, inside `clip`.
+  void Replay(const QRect& clip);
+  QRect PlaceClip() const;
   const QImage& PictureOf(const std::vector<std::uint8_t>* bytes);
 
   QImage m_image;

@@ -360,6 +360,32 @@ class MonitorDialogsTest : public QObject {
     QVERIFY(!AddWatchDialog(nullptr, *m_place, m_catalogue, 0, 0));
     QCOMPARE(m_place->Count(), 0);
   }
+
+  // Every check column's title is whole ("Popisek", "Hodnota" and
+  // "Indikátor" in Czech), and the columns still take their clicks.
+  void addWatchColumnTitlesAreWhole() {
+    struct {
+      int language;
+      const char* titles[3];
+    } const cases[] = {
+        {kEnglish, {"Label", "Value", "Indicator"}},
+        {kGerman, {"Bezeichnung", "Wert", "Anzeige"}},
+        {kCzech, {"Popisek", "Hodnota", "Indikátor"}},
+    };
+    for (const auto& c : cases) {
+      SetCurrentLanguage(c.language);
+      TFormCIDList form(nullptr, m_catalogue, [](int) { return WatchChecks{}; });
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      const QFontMetrics metrics(form.CIDList->font());
+      for (const char* title : c.titles)
+        QVERIFY2(metrics.horizontalAdvance(QString::fromUtf8(title)) + 5 <= form.CIDList->CheckWidth(), title);
+      QVERIFY(form.CIDList->CellRect(0, kWatchIndicator).right() < form.CIDList->viewport()->width());
+      QTest::mouseClick(form.CIDList->viewport(), Qt::LeftButton, {}, form.CIDList->CellRect(0, kWatchValue).center());
+      QCOMPARE(form.List().GroupState(1000, kWatchValue), GroupCheck::kAll);
+    }
+    SetCurrentLanguage(kEnglish);
+  }
 };
 
 QTEST_MAIN(MonitorDialogsTest)

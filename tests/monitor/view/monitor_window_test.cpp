@@ -3,9 +3,11 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "link/PosixSerialPort.h"
+#include "monitor/BuiltinSets.h"
 #include "monitor/MonitorRecords.h"
 #include "monitor/view/MonitorCommands.h"
 #include "monitor/view/TFormEM.h"
@@ -85,6 +87,28 @@ class MonitorWindowTest : public QObject {
     QVERIFY(QString::fromStdString(errors[0]).startsWith("Unspecific error..."));
     QVERIFY(QFileInfo::exists(AutomaticSet() + ".bad"));
     QCOMPARE(form.Monitor().Monitor().Surface().Place.Count(), 0);
+    form.close();
+  }
+
+  // A set file opened from outside (the command line) goes the way of
+  // "Load Monitor": the monitor shows it in normal mode, a bad file is said.
+  void setFileOpenedFromOutside() {
+    TFormHlav form(std::make_unique<CPosixSerialPort>());
+    form.Timer1().stop();
+    TFormEM& monitor = form.Monitor().Monitor();
+    std::vector<QString> errors;
+    monitor.SetErrorSink([&](const QString& text) { errors.push_back(text); });
+    QTemporaryDir dir;
+    const QString good = dir.path() + "/dash.cem";
+    QCOMPARE(StoreMonitorSetFile(good.toStdString(), BuiltinMonitorSet(kSet2)), 0);
+    QVERIFY(form.Monitor().OpenSetFile(good));
+    QVERIFY(monitor.isVisible());
+    QCOMPARE(monitor.EditState(), 0);
+    QCOMPARE(monitor.Surface().Place.Count(), int(BuiltinMonitorSet(kSet2).records.size()));
+    QVERIFY(errors.empty());
+    QVERIFY(!form.Monitor().OpenSetFile(dir.path() + "/missing.cem"));
+    QCOMPARE(errors, std::vector<QString>{"Open file error..."});
+    QCOMPARE(monitor.Surface().Place.Count(), int(BuiltinMonitorSet(kSet2).records.size()));
     form.close();
   }
 };

@@ -300,6 +300,107 @@ class TFormEMTest : public QObject {
     QCOMPARE(rig.Place().focused, &image);
     QVERIFY(!rig.form.AddImageFile(dir.path() + "/big.gif"));
   }
+
+  // The properties dialog takes the release of the double click; the first
+  // press after it is the user's own and starts a move.
+  void firstPressAfterPropertiesDialogCounts() {
+    Rig rig;
+    rig.EnterEdit();
+    CMyComponent& label = rig.Item(0);
+    const QPoint at = rig.Centre(0);
+    QTimer::singleShot(0, [] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+    });
+    Press(rig.S(), at);
+    Release(rig.S(), at);
+    Send(rig.S(), QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+    QVERIFY(!rig.S().swallowPress);
+    Drag(rig.S(), at, at + QPoint(20, 10));
+    QCOMPARE(label.Left, 30);
+    QCOMPARE(label.Top, 20);
+  }
+
+  // Whatever the window went through, edit mode shows the set at one unit
+  // per pixel with the bar, and no store writes a layout size of 0 x 0.
+  void editAfterAnySizeShowsTheSet() {
+    Rig rig;
+    rig.form.resize(900, 60);  // a size the rule has not seen yet
+    rig.Place().origWidth = rig.Place().origHeight = 0;
+    const MonitorSet before = rig.form.CurrentSet();
+    QVERIFY(before.origWidth > 0 && before.origHeight > 0);
+    rig.EnterEdit();
+    // The drawing area as it was, made high enough for the elements (the
+    // lowest ends at 140).
+    QTRY_COMPARE(rig.form.size(), QSize(900, 140 + 16));
+    QCOMPARE(rig.S().geometry(), rig.form.rect());
+    QCOMPARE(rig.Item(0).scale, 1.0f);
+    QCOMPARE(rig.S().bar.Top + rig.S().bar.Height, rig.form.height() + 1);
+    QCOMPARE(rig.Place().origWidth, rig.form.width());
+    QCOMPARE(rig.Place().origHeight, rig.form.height() - 16);
+    // The elements fit: none is cut by the bar.
+    for (int i = 0; i < rig.Place().Count(); ++i)
+      QVERIFY(rig.Item(i).Top + rig.Item(i).Height <= rig.Place().origHeight);
+  }
+
+  // A file whose header says 0 x 0: the window takes the smallest drawing
+  // area and the tuner is told; a store then gives back what it shows.
+  void zeroSizeHeaderTakesTheMinimumAndSaysSo() {
+    Rig rig;
+    QTemporaryDir dir;
+    MonitorSet set = rig.form.CurrentSet();
+    set.width = set.height = 0;
+    set.origWidth = set.origHeight = 0;
+    const QString path = dir.path() + "/zero.cem";
+    QCOMPARE(StoreMonitorSetFile(path.toStdString(), set), 0);
+    QVERIFY(rig.form.LoadSetFile(path));
+    QCOMPARE(rig.errors,
+             std::vector<QString>{"The window size stored in the file is invalid; the smallest size is used."});
+    QTRY_COMPARE(rig.form.size(), QSize(200, 51));
+    QCOMPARE(rig.Place().origWidth, 200);
+    QCOMPARE(rig.Place().origHeight, 35);
+    const MonitorSet again = rig.form.CurrentSet();
+    QCOMPARE(again.width, 200);
+    QCOMPARE(again.height, 51);
+    // A sound file says nothing.
+    rig.errors.clear();
+    QCOMPARE(StoreMonitorSetFile(path.toStdString(), again), 0);
+    QVERIFY(rig.form.LoadSetFile(path));
+    QVERIFY(rig.errors.empty());
+  }
+
+  // A set stored and loaded again keeps its size, however often.
+  void storeAndLoadKeepTheSize() {
+    Rig rig;
+    rig.form.resize(600, 216);
+    QTRY_COMPARE(rig.form.size(), QSize(600, 316));
+    QTemporaryDir dir;
+    const std::string path = (dir.path() + "/a.cem").toStdString();
+    for (int round = 0; round < 3; ++round) {
+      QCOMPARE(rig.form.StoreMonitorSet(path), 0);
+      QCOMPARE(rig.form.LoadMonitorSet(path), 0);
+      QCOMPARE(rig.form.size(), QSize(600, 316));
+    }
+  }
+
+  // What paints the drawing area never paints over the bar.
+  void elementsNeverPaintOverTheBar() {
+    Rig rig;
+    rig.EnterEdit();
+    CMyComponent& label = rig.Item(0);
+    label.Top = 190;
+    label.Height = 40;  // reaches 30 pixels past the drawing area
+    rig.Place().Invalidate(kDirtyAll);
+    rig.S().RefreshContainers();
+    const QImage image = rig.S().Image().copy();
+    const QImage clean = [&] {
+      label.Top = 10;
+      label.Height = 20;
+      rig.S().Redraw();
+      return rig.S().Image().copy();
+    }();
+    const int barTop = rig.S().bar.Top;
+    QCOMPARE(image.copy(0, barTop, image.width(), 16), clean.copy(0, barTop, clean.width(), 16));
+  }
 };
 
 QTEST_MAIN(TFormEMTest)
