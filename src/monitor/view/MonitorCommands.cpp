@@ -112,6 +112,25 @@ void CMonitorCommands::MenuMonitorSetClick(int which) {
   Show();
 }
 
+bool CMonitorCommands::OpenSetFile(const std::string& path) {
+  const int result = m_monitor->LoadMonitorSet(path);
+  // Only a set that replaced the window's is in use; otherwise the automatic
+  // set file must not be overwritten at the end by a set nobody chose.
+  if (result == kCemOk || result == kCemBadText || result == kCemBadPicture) {
+    Use();
+    m_monitor->SetEditMode(false);
+    Show();
+  }
+  if (result == kCemOk) return true;
+  const std::string text = std::string(LookupText(2, CemResultMessage(result))) + "\n" + path;
+  if (m_error)
+    m_error(text);
+  else
+    QMessageBox::critical(m_monitor->isVisible() ? m_monitor.get() : nullptr, QString::fromUtf8(LookupText(1, "Error")),
+                          QString::fromStdString(text));
+  return false;
+}
+
 void CMonitorCommands::ValuesChanged() {
   if (m_monitor) m_monitor->Surface().Place.Invalidate(kDirtyAll);
 }

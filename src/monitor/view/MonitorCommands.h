@@ -38,6 +38,10 @@ class CMonitorCommands : public QObject {
   void MenuMonitorLoadClick();
   void MenuMonitorStoreClick();
   void MenuMonitorSetClick(int which);
+  // A set file from outside (the command line, a drop, a second start): as
+  // Load with that file chosen. A file that gives no set changes nothing
+  // and is reported; false unless the whole set was read.
+  bool OpenSetFile(const std::string& path);
   // A catalogue value changed: the elements repaint at the next timer tick.
   void ValuesChanged();
   // At the end of the run, when in use.
