@@ -73,7 +73,7 @@ class OpenFromDesktopTest : public QObject {
     // The package's menu entry, pointing at the program under test, and its file types.
     const QDir data(m_home.filePath("data"));
     QVERIFY(data.mkpath("applications") && data.mkpath("mime/packages"));
-    const QDir source = QFileInfo(__FILE__).absoluteDir().filePath("../../..");
+    const QDir source(VENTRIX_SOURCE_DIR);
     QFile entry(source.filePath("packaging/ventrix.desktop"));
     QVERIFY(entry.open(QIODevice::ReadOnly));
     QByteArray text = entry.readAll();
@@ -81,10 +81,14 @@ class OpenFromDesktopTest : public QObject {
     text.replace("TryExec=ventrix", "TryExec=" VENTRIX_EXE);
     QVERIFY(WriteFileAtomic(data.filePath("applications/ventrix.desktop").toStdString(), text.toStdString()).ok);
     QVERIFY(QFile::copy(source.filePath("packaging/ventrix-mime.xml"), data.filePath("mime/packages/ventrix.xml")));
-    QProcess update;
-    update.setProcessEnvironment(m_env);
-    update.start("update-mime-database", {data.filePath("mime")});
-    QVERIFY(update.waitForFinished(30000) && update.exitCode() == 0);
+    // What the package's triggers run after an install.
+    for (const auto& [tool, folder] :
+         {std::pair{"update-mime-database", "mime"}, {"update-desktop-database", "applications"}}) {
+      QProcess update;
+      update.setProcessEnvironment(m_env);
+      update.start(tool, {data.filePath(folder)});
+      QVERIFY2(update.waitForFinished(30000) && update.exitCode() == 0, tool);
+    }
   }
 
   void doubleClickedSetOpensTheMonitorAndALogGoesToTheRunningWindow() {

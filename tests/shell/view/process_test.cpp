@@ -60,6 +60,7 @@ class ProcessTest : public QObject {
     for (int com = 1; com <= 21; ++com) env.remove(QString("VENTRIX_COM%1").arg(com));
     if (withPlatform) env.insert("QT_QPA_PLATFORM", "offscreen");
     for (const char* sub : {"config", "state", "run"}) QDir(m_home.path()).mkpath(sub);
+    QFile::setPermissions(m_home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
     env.insert("XDG_STATE_HOME", m_home.filePath("state"));
     env.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
