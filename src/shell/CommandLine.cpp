@@ -139,8 +139,9 @@ std::string UsageText(const std::string& program) {
          "$XDG_RUNTIME_DIR/ventrix.\n"
          "\n"
          "Exit status: 0 normal end (or the file handed over), 1 failure (a file not read or\n"
-         "written; a file that is no tune, monitor set or log of its kind, or that a running\n"
-         "Ventrix did not take; no display), 2 bad option or argument.\n";
+         "written; a file for a running Ventrix that is missing, not of its kind or not\n"
+         "taken; no display), 2 bad option or argument. Without a running Ventrix the\n"
+         "window starts and reports a file it cannot open as the menu command would.\n";
 }
 
 std::string UsageErrorLine(const std::string& program, const std::string& error) {
