@@ -1,6 +1,8 @@
 #include "files/ServiceCli.h"
 
+#include <filesystem>
 #include <ostream>
+#include <system_error>
 
 #include "files/AtomicFile.h"
 #include "files/ConfigFile.h"
@@ -23,7 +25,16 @@ int WriteDefaults(std::span<const std::string> operands, std::ostream& out, std:
   return 0;
 }
 
+// A folder to compare: a missing one would pass as a set whose every file is missing.
+bool IsFolder(const std::string& path, std::ostream& err) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return true;
+  err << path << ": " << (std::filesystem::exists(path, ec) ? "not a folder" : "no such folder") << '\n';
+  return false;
+}
+
 int CompareDefaults(std::span<const std::string> operands, std::ostream& out, std::ostream& err) {
+  if (!IsFolder(operands[0], err) || !IsFolder(operands[1], err)) return kExitFileError;
   std::string report;
   const FileResult written = CompareAllNew(operands[0], operands[1], report);
   if (!written.ok) return Fail(err, written.error);
@@ -54,7 +65,10 @@ int ImportOldMapsCommand(std::span<const std::string> operands, std::ostream&, s
   if (const FileResult r = ReadWholeFile(operands[0], old); !r.ok) return Fail(err, r.error);
   ConfigImage image{};
   if (!OpenConfig(operands[1], image, err)) return kExitFileError;
-  OpenOldMaps(old, image, kWholeImage);
+  const OldMapsRun run = OpenOldMaps(old, image, kWholeImage);
+  // Only the import's fixed values would go in: no map of OLDFILE at all.
+  if (run.keyTooOld) return Fail(err, operands[0] + ": a map file older than this program reads; nothing written");
+  if (run.sections == 0) return Fail(err, operands[0] + ": no map of an older map file; nothing written");
   SettleImage(image);
   const FileResult written = WriteFileAtomic(operands[2], WriteConfigFile(image, {}));
   return written.ok ? 0 : Fail(err, written.error);

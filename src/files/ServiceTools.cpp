@@ -405,6 +405,7 @@ OldMapsRun ImportOldMaps(std::string_view bytes, ConfigImage& image, CTabModel& 
     const std::optional<ResolvedSection> section = FindOldSection(token.text);
     if (!section || !Admitted(*section, scope, image)) continue;
     const OldSection& old = *section->old;
+    ++run.sections;
     if (old.percentMaps != 0) {
       if (const std::optional<PercentValues> values = ReadPercentMap(tokens))
         for (int m = 0; m < kPercentMapCount; ++m)

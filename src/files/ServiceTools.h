@@ -61,6 +61,7 @@ void LoadInjectionSheets(const ConfigImage& image, CTabModel& injection, const I
 struct OldMapsRun {
   bool keyTooOld = false;  // a key below 35: only the fixed values went in
   bool converted = false;  // percentage maps became injection times
+  int sections = 0;        // sections of the file that went into the image
 };
 // One pass of an older map file over `image`. Percentage maps convert with
 // the per-cell bases `injection` has at its axis points; those are the

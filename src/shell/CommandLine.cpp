@@ -97,7 +97,7 @@ std::string UsageText(const std::string& program) {
     serviceHelp += std::string("  ") + c.option + " " + c.synopsis + "\n      " + c.help + "\n";
   }
   return "Usage: " + program +
-         " [--demo] [LANGUAGE] [FILE.ign] [Qt options]\n"
+         " [--demo] [LANGUAGE] [FILE] [Qt options]\n"
          "       " +
          program + " --help | --version\n" + serviceLines +
          "\n"
@@ -115,9 +115,11 @@ std::string UsageText(const std::string& program) {
          "LANGUAGE, as the first word: " +
          languages +
          ".\n"
-         "FILE.ign is opened after start-up as File > Open would (a file named like a\n"
-         "language word: ./ENGLISH). While Ventrix runs, a second start with a file hands\n"
-         "the file to the running one, which keeps its serial port, and ends at once.\n"
+         "FILE is opened after start-up by its kind: a tune (.ign) as File > Open would,\n"
+         "a monitor set (.cem) as External monitor > Load monitor would, a live-data log\n"
+         "(.vxlog) as Log > Play back a log would (a file named like a language word:\n"
+         "./ENGLISH). While Ventrix runs, a second start with a file checks it, hands it\n"
+         "to the running one, which keeps its serial port, and ends at once.\n"
          "\n"
          "Environment:\n"
          "  VENTRIX_COM<n>    device of port COM n, e.g. VENTRIX_COM1=/dev/ttyUSB3\n"
@@ -125,13 +127,25 @@ std::string UsageText(const std::string& program) {
          "  VENTRIX_UNITSIM   the simulator --demo starts (default: next to the program)\n"
          "  VENTRIX_UNITSIM_OPTIONS  its options, e.g. \"--tests-locked\" (see ventrix-unitsim --help)\n"
          "\n"
+         "Without a display (no DISPLAY or WAYLAND_DISPLAY) only the service tools run;\n"
+         "QT_QPA_PLATFORM=offscreen " +
+         program +
+         " --demo runs the whole program without one.\n"
+         "\n"
          "Files: settings in $XDG_CONFIG_HOME/ventrix (~/.config/ventrix), the image and\n"
          "the error log in $XDG_STATE_HOME/ventrix (~/.local/state/ventrix), the exe-dir\n"
-         "file data.ign in $XDG_DATA_HOME/ventrix (~/.local/share/ventrix), the port-release\n"
-         "and single-instance sockets in $XDG_RUNTIME_DIR/ventrix.\n"
+         "file data.ign in $XDG_DATA_HOME/ventrix (~/.local/share/ventrix), live-data logs\n"
+         "in $XDG_DATA_HOME/ventrix/logs, the port-release and single-instance sockets in\n"
+         "$XDG_RUNTIME_DIR/ventrix.\n"
          "\n"
          "Exit status: 0 normal end (or the file handed over), 1 failure (a file not read or\n"
-         "written, a running Ventrix that did not take the file), 2 bad option or argument.\n";
+         "written; a file for a running Ventrix that is missing, not of its kind or not\n"
+         "taken; no display), 2 bad option or argument. Without a running Ventrix the\n"
+         "window starts and reports a file it cannot open as the menu command would.\n";
+}
+
+std::string UsageErrorLine(const std::string& program, const std::string& error) {
+  return program + ": " + error + " (see " + program + " --help)\n";
 }
 
 std::string VersionText() { return std::string("ventrix ") + VENTRIX_VERSION + " (built " + VENTRIX_BUILD_DATE + ")"; }

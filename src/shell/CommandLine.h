@@ -35,6 +35,8 @@ std::string StartFileRefusal(const std::string& path);
 
 // Usage text for --help and after a bad option; `program` is argv[0]'s name.
 std::string UsageText(const std::string& program);
+// One line for a bad option or argument, pointing at --help.
+std::string UsageErrorLine(const std::string& program, const std::string& error);
 // "ventrix 0.1.0 (built 2026-12-10)".
 std::string VersionText();
 

@@ -79,6 +79,19 @@ void CloseConnection(int connection) {
   if (connection >= 0) ::close(connection);
 }
 
+bool IsInstanceListening() {
+  sockaddr_un addr{};
+  std::string why;
+  if (!MakeSocketAddress(InstanceSocketPath(), addr, why) || !CheckPrivateDir(PrivateSocketDir(), false, why))
+    return false;
+  const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  // The running instance sees a client that leaves without a word, and drops it.
+  const bool listening = ::connect(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+  ::close(fd);
+  return listening;
+}
+
 HandOver HandFileToRunningInstance(const std::string& absolutePath, int timeoutMs, std::string* error) {
   std::string why;
   auto result = [&](HandOver r, std::string reason) {

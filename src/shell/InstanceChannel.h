@@ -55,6 +55,9 @@ struct ClientRequest {
 ClientRequest ReadClientRequest(int connection);
 void CloseConnection(int connection);
 
+// Whether an instance listens now (it may still end before a hand-over).
+bool IsInstanceListening();
+
 // The second start's side: hands `absolutePath` over and waits at most
 // `timeoutMs` for the answer.
 enum class HandOver {

@@ -889,6 +889,30 @@ const CLngStr kRecordingStoppedText{0,
                                     {"Recording stopped: %1", "Aufzeichnung angehalten: %1",
                                      "Enregistrement arrêté : %1", "Záznam zastaven: %1"}};
 
+const CLngStr kNoDisplayText{
+    0,
+    {"%1: no display found: DISPLAY and WAYLAND_DISPLAY name none that can be reached, so no window can open.\n"
+     "Without a display the service tools run (%1 --write-defaults DIR and the others, see %1 --help),\n"
+     "and the whole program runs off screen: QT_QPA_PLATFORM=offscreen %1 --demo\n",
+     "%1: keine Anzeige gefunden: DISPLAY und WAYLAND_DISPLAY nennen keine erreichbare, daher kann sich kein "
+     "Fenster öffnen.\n"
+     "Ohne Anzeige laufen die Servicewerkzeuge (%1 --write-defaults VERZ und die anderen, siehe %1 --help),\n"
+     "und das ganze Programm läuft ohne Bildschirm: QT_QPA_PLATFORM=offscreen %1 --demo\n",
+     "%1 : aucun affichage trouvé : DISPLAY et WAYLAND_DISPLAY n'en désignent aucun d'accessible, aucune fenêtre "
+     "ne peut donc s'ouvrir.\n"
+     "Sans affichage, les outils de service fonctionnent (%1 --write-defaults DOSSIER et les autres, voir %1 "
+     "--help),\n"
+     "et le programme entier fonctionne hors écran : QT_QPA_PLATFORM=offscreen %1 --demo\n",
+     "%1: nenalezen žádný displej: DISPLAY ani WAYLAND_DISPLAY neukazují na dosažitelný, žádné okno se proto "
+     "nemůže otevřít.\n"
+     "Bez displeje fungují servisní nástroje (%1 --write-defaults ADRESÁŘ a další, viz %1 --help)\n"
+     "a celý program běží mimo obrazovku: QT_QPA_PLATFORM=offscreen %1 --demo\n"}};
+const CLngStr kLogNotWhileRecordingText{
+    0, {"A recording is running: stop it before a log is played back.\n%1",
+        "Eine Aufzeichnung läuft: beenden Sie sie, bevor ein Protokoll abgespielt wird.\n%1",
+        "Un enregistrement est en cours : arrêtez-le avant de rejouer un journal.\n%1",
+        "Probíhá nahrávání: před přehráním záznamu je zastavte.\n%1"}};
+
 std::span<const NamedText> LiveCsvNames() { return kLiveCsvNames; }
 std::span<const NamedText> MenuCaptions() { return kMenuCaptions; }
 std::span<const NamedText> Hints() { return kHints; }

@@ -90,6 +90,11 @@ extern const CLngStr kPrintFailedText;
 extern const CLngStr kLinkStatsCaption;
 extern const CLngStr kLinkErrorTexts[kLinkErrorCount];
 
+// Started without a display (%1 the program's name): what runs without one.
+extern const CLngStr kNoDisplayText;
+// A log handed in from outside while a recording runs (%1 the log).
+extern const CLngStr kLogNotWhileRecordingText;
+
 // Texts that are the same in every language.
 inline constexpr const char* kPortMenuItemPrefix = "Com ";  // "Com 1" .. "Com 20"
 inline constexpr const char* kPortMenuAuto = "Com Auto";

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -17,10 +18,16 @@
 #include <vector>
 
 #include "core/AppCore.h"
+#include "files/Paths.h"
 #include "files/ServiceCli.h"
+#include "files/Settings.h"
 #include "link/PosixSerialPort.h"
 #include "shell/CommandLine.h"
 #include "shell/InstanceChannel.h"
+#include "shell/Lang.h"
+#include "shell/OutsideFile.h"
+#include "shell/TextSlots.h"
+#include "shell/UiTexts.h"
 #include "shell/view/ErrorHandling.h"
 #include "shell/view/OpenRequests.h"
 #include "shell/view/TFormHlav.h"
@@ -79,6 +86,36 @@ bool StartDemoUnit(QProcess& sim, QString& error) {
   return true;
 }
 
+// Whether Qt can find a display: a platform chosen by the environment or by
+// "-platform" or "-display" is trusted; otherwise X11 or Wayland must be named.
+bool DisplayNamed(const std::vector<std::string>& qtArgs) {
+  if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return true;
+  for (const char* option : {"-platform", "-display"})
+    if (std::ranges::find(qtArgs, option) != qtArgs.end()) return true;
+  return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// The no-display text in the language the window would have used.
+std::string NoDisplayText(const std::string& programName, const std::vector<std::string>& args) {
+  SettingsState settings;
+  LoadSettings(AppPathsFromEnvironment(), {}, settings);
+  const int language = LanguageFromCommandLine(settings.language, args);
+  return FillInText(kNoDisplayText.Get(language), {programName});
+}
+
+// A display that is named but cannot be reached makes Qt end the process
+// with a fatal message that suggests reinstalling; while the application
+// object is made, that message becomes the no-display text and exit status 1.
+QtMessageHandler g_qtHandler = nullptr;
+std::string g_noDisplayText;
+void StartUpMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::fputs(g_noDisplayText.c_str(), stderr);
+    std::_Exit(1);
+  }
+  if (g_qtHandler) g_qtHandler(type, context, message);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -94,7 +131,7 @@ int main(int argc, char* argv[]) {
       std::puts(VersionText().c_str());
       return 0;
     case CommandLine::Action::Error:
-      std::fprintf(stderr, "%s: %s\n%s", programName.c_str(), cl.error.c_str(), UsageText(programName).c_str());
+      std::fputs(UsageErrorLine(programName, cl.error).c_str(), stderr);
       return kExitUsage;
     case CommandLine::Action::Service:
       // Before QApplication, which aborts without a display.
@@ -113,15 +150,21 @@ int main(int argc, char* argv[]) {
   for (auto& a : qtArgStore) qtArgv.push_back(a.data());
   qtArgv.push_back(nullptr);
   int qtArgc = static_cast<int>(qtArgStore.size());
+  g_noDisplayText = NoDisplayText(programName, cl.passOn);
+  if (!DisplayNamed(cl.passOn)) {
+    std::fputs(g_noDisplayText.c_str(), stderr);
+    return 1;
+  }
+  g_qtHandler = qInstallMessageHandler(StartUpMessages);
   CVentrixApplication app(qtArgc, qtArgv.data());
+  qInstallMessageHandler(g_qtHandler);
   app.setApplicationName("ventrix");
 
   std::vector<std::string> args;
   for (int i = 1; i < qtArgc; ++i) args.emplace_back(qtArgv[static_cast<std::size_t>(i)]);
   for (const auto& arg : args) {
     if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "%s: unknown option '%s'\n%s", programName.c_str(), arg.c_str(),
-                   UsageText(programName).c_str());
+      std::fputs(UsageErrorLine(programName, "unknown option '" + arg + "'").c_str(), stderr);
       return kExitUsage;
     }
   }
@@ -131,15 +174,23 @@ int main(int argc, char* argv[]) {
   std::string argError;
   std::string startFile = StartFile(args, argError);
   if (!argError.empty()) {
-    std::fprintf(stderr, "%s: %s\n%s", programName.c_str(), argError.c_str(), UsageText(programName).c_str());
+    std::fputs(UsageErrorLine(programName, argError).c_str(), stderr);
     return kExitUsage;
   }
   if (!startFile.empty()) {
     std::error_code ec;
     startFile = AbsoluteStartPath(startFile, std::filesystem::current_path(ec).string());
     if (const std::string refusal = StartFileRefusal(startFile); !refusal.empty()) {
-      std::fprintf(stderr, "%s: %s\n", programName.c_str(), refusal.c_str());
+      std::fputs(UsageErrorLine(programName, refusal).c_str(), stderr);
       return kExitUsage;
+    }
+    // A running Ventrix takes only what it can open: a file it would refuse
+    // is refused here, where the exit status can say so.
+    if (IsInstanceListening()) {
+      if (const std::string problem = OutsideFileProblem(startFile); !problem.empty()) {
+        std::fprintf(stderr, "%s: %s\n", programName.c_str(), problem.c_str());
+        return 1;
+      }
     }
     switch (HandFileToRunningInstance(startFile, kHandOverTimeoutMs, &argError)) {
       case HandOver::kDone:

@@ -244,6 +244,27 @@ TEST(OpenOldMaps, AKeyBelow35ImportsOnlyTheFixedValues) {
   EXPECT_EQ(image, expected);
 }
 
+// What went in is counted, so a file with no map of its kind (an empty one,
+// a note only) is told apart from an import.
+TEST(OpenOldMaps, CountsTheSectionsThatWentIn) {
+  const FakeTables tables(false);
+  struct Case {
+    std::string file;
+    int sections;
+  };
+  const Case cases[] = {
+      {"", 0},
+      {"CORVALIS_KEY 40\nMEMO\nIGN 1 2 3\n", 0},
+      {"NOT_A_SECTION 1 2 3\n", 0},
+      {"CORVALIS_KEY 40\n" + Section("IGN", 150, [](int) { return 7; }), 1},
+      {Section("IGN", 150, [](int) { return 7; }) + Section("JET_14A", 150, [](int) { return 50; }), 2},
+  };
+  for (const Case& c : cases) {
+    ConfigImage image = DefaultsOf(11);
+    EXPECT_EQ(OpenOldMaps(c.file, image, kWholeImage, tables).sections, c.sections) << c.file.substr(0, 40);
+  }
+}
+
 TEST(OpenOldMaps, ACurrentFormatFileIsNotConverted) {
   const FakeTables tables(false);
   ConfigImage image = DefaultsOf(11);

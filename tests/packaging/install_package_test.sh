@@ -52,7 +52,8 @@ report=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: 
 [ -z "$report" ] || fail "desktop-file-validate: $report"
 grep -qx 'Exec=ventrix %f' "$desktop" || fail "Exec does not pass the file"
 grep -qx 'Categories=Utility;Engineering;' "$desktop" || fail "wrong Categories"
-grep -qx 'MimeType=application/x-ventrix-ign;application/x-ventrix-cem;' "$desktop" || fail "wrong MimeType"
+grep -qx 'MimeType=application/x-ventrix-ign;application/x-ventrix-cem;application/x-ventrix-vxlog;' "$desktop" ||
+  fail "wrong MimeType"
 grep -qx 'Icon=ventrix' "$desktop" || fail "wrong Icon"
 
 # --- the file types: the package is valid XML, the MIME database takes it,
@@ -62,16 +63,22 @@ xmllint --noout "$usr/share/mime/packages/ventrix.xml"
 XDG_DATA_DIRS="$usr/share" update-mime-database "$usr/share/mime"
 grep -qx '50:application/x-ventrix-ign:\*\.ign' "$usr/share/mime/globs2" || fail "no *.ign glob"
 grep -qx '50:application/x-ventrix-cem:\*\.cem' "$usr/share/mime/globs2" || fail "no *.cem glob"
+grep -qx '50:application/x-ventrix-vxlog:\*\.vxlog' "$usr/share/mime/globs2" || fail "no *.vxlog glob"
 grep -qa '^\[[0-9]*:application/x-ventrix-ign\]' "$usr/share/mime/magic" || fail "no magic for the tune"
+grep -qa '^\[[0-9]*:application/x-ventrix-vxlog\]' "$usr/share/mime/magic" || fail "no magic for the log"
 "$usr/bin/ventrix" --write-defaults "$work/tunes" >/dev/null
 tune=$(find "$work/tunes" -name '*.ign' | sort | head -n 1)
 [ -n "$tune" ] || fail "--write-defaults wrote no tune"
 [ "$(head -c 12 "$tune")" = "CORVALIS_KEY" ] || fail "a tune does not start with CORVALIS_KEY"
 cp "$tune" "$work/renamed tune"
 printf '\0\1\2\3' >"$work/set.cem"  # a monitor set is binary
+# A log as the program writes it begins with its signature and format version.
+printf 'VXLOG\r\n\032\001\000' >"$work/ride.vxlog"
+cp "$work/ride.vxlog" "$work/renamed log"
 if command -v gio >/dev/null; then
   for f in "$tune:application/x-ventrix-ign" "$work/renamed tune:application/x-ventrix-ign" \
-    "$work/set.cem:application/x-ventrix-cem"; do
+    "$work/set.cem:application/x-ventrix-cem" "$work/ride.vxlog:application/x-ventrix-vxlog" \
+    "$work/renamed log:application/x-ventrix-vxlog"; do
     type=$(XDG_DATA_DIRS="$usr/share:/usr/share" gio info -a standard::content-type "${f%:*}" |
       sed -n 's/^ *standard::content-type: //p')
     [ "$type" = "${f##*:}" ] || fail "${f%:*} is '$type', not ${f##*:}"

@@ -44,6 +44,8 @@ TEST(UiTextsTest, TablesAreCompleteAndUnique) {
     for (const auto& item : group.items) ExpectFourVariants(item, group.name);
   }
   ExpectFourVariants(kExternalMonitorCaption, "FormEM");
+  ExpectFourVariants(kNoDisplayText, "no display");
+  ExpectFourVariants(kLogNotWhileRecordingText, "log while recording");
 }
 
 TEST(UiTextsTest, TableSizes) {

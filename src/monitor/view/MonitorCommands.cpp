@@ -1,6 +1,7 @@
 #include "monitor/view/MonitorCommands.h"
 
 #include <QAction>
+#include <QFile>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -108,14 +109,6 @@ void CMonitorCommands::MenuMonitorLoadClick() {
   Show();
 }
 
-bool CMonitorCommands::OpenSetFile(const QString& path) {
-  Use();
-  const bool taken = m_monitor->LoadSetFile(path);
-  m_monitor->SetEditMode(false);
-  Show();
-  return taken;
-}
-
 void CMonitorCommands::MenuMonitorStoreClick() {
   if (!m_inUse) return;
   m_monitor->StoreMonitorSetDialog();
@@ -125,6 +118,29 @@ void CMonitorCommands::MenuMonitorSetClick(int which) {
   Use();
   m_monitor->LoadBuiltinSet(which);
   Show();
+}
+
+bool CMonitorCommands::OpenSetFile(const QString& path) {
+  const std::string encoded = QFile::encodeName(path).toStdString();
+  const int result = m_monitor->LoadMonitorSet(encoded);
+  // Only a set that replaced the window's is in use; otherwise the automatic
+  // set file must not be overwritten at the end by a set nobody chose.
+  if (result == kCemOk || result == kCemBadText || result == kCemBadPicture) {
+    Use();
+    m_monitor->SetEditMode(false);
+    Show();
+  }
+  if (result == kCemOk) {
+    if (m_monitor->LastLoadSizeInvalid()) Report(std::string(kMonitorSetSizeInvalidText.Get()) + "\n" + encoded);
+    return true;
+  }
+  const std::string text = std::string(LookupText(2, CemResultMessage(result))) + "\n" + encoded;
+  if (m_error)
+    m_error(text);
+  else
+    QMessageBox::critical(m_monitor->isVisible() ? m_monitor.get() : nullptr, QString::fromUtf8(LookupText(1, "Error")),
+                          QString::fromStdString(text));
+  return false;
 }
 
 void CMonitorCommands::ValuesChanged() {

@@ -39,9 +39,9 @@ class CMonitorCommands : public QObject {
   void MenuMonitorLoadClick();
   void MenuMonitorStoreClick();
   void MenuMonitorSetClick(int which);
-  // Opens the set file at `path` in the monitor as "Load Monitor" does with
-  // the file chosen there (errors are reported), and shows the window.
-  // True when the set was taken.
+  // A set file from outside (the command line, a drop, a second start) or
+  // chosen by the tuner: as Load with that file. A file that gives no set
+  // changes nothing and is reported; false unless the whole set was read.
   bool OpenSetFile(const QString& path);
   // A catalogue value changed: the elements repaint at the next timer tick.
   void ValuesChanged();

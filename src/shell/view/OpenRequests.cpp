@@ -4,8 +4,8 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "files/view/FileCommands.h"
 #include "shell/CommandLine.h"
+#include "shell/view/OutsideFiles.h"
 #include "shell/view/TFormHlav.h"
 
 namespace {
@@ -74,6 +74,6 @@ void COpenRequests::OpenQueued() {
       m_window.ShowMessageBox(m_window.Core().textSlots[kSlotOpenFileError] + "\n\n" + refusal);
       continue;
     }
-    m_window.FileCommands().OpenConfigFile(path);
+    OpenOutsideFile(m_window, path);
   }
 }

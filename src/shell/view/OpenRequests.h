@@ -10,8 +10,8 @@ class TFormHlav;
 
 // Files that come from outside the window: the one named on the command
 // line, and those a second start hands over through the single-instance
-// socket. Each is opened as File > Open does, once no run reads, checks or
-// writes the image, and the window comes to the front.
+// socket. Each is opened by its kind (OutsideFiles.h) once no run reads,
+// checks or writes the image, and the window comes to the front.
 class COpenRequests : public QObject {
   Q_OBJECT
 

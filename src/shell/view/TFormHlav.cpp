@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
@@ -33,6 +34,8 @@
 #include "files/view/ServiceCommands.h"
 #include "link/view/LogCommands.h"
 #include "monitor/view/MonitorCommands.h"
+#include "shell/OutsideFile.h"
+#include "shell/view/OutsideFiles.h"
 #include "monitor/view/TFormEM.h"
 #include "image/BikeDefaults.h"
 #include "image/BikeTypes.h"
@@ -857,21 +860,27 @@ bool TFormHlav::ShortCut(int key, Qt::KeyboardModifiers modifiers, const QString
   return t && t->KeyDown(key, modifiers, text);
 }
 
-// Files dropped anywhere on the window: a drop that holds a ".ign" file
-// opens it, even over an edit field that would take the names as text.
+// Files dropped anywhere on the window: the first tune, monitor set or
+// live-data log of the drop opens where its kind belongs, even over an edit
+// field that would take the names as text; the rest of the drop is ignored.
 bool TFormHlav::DropEvent(QEvent* event) {
   auto* drop = static_cast<QDropEvent*>(event);
   const QMimeData* mime = drop->mimeData();
   if (!mime || !mime->hasUrls()) return false;
-  QStringList paths;
+  QString first;
   for (const QUrl& url : mime->urls())
-    if (url.isLocalFile()) paths << url.toLocalFile();
-  const bool anyTune =
-      std::any_of(paths.begin(), paths.end(), [](const QString& p) { return p.endsWith(".ign", Qt::CaseInsensitive); });
-  if (!anyTune) return false;
+    if (url.isLocalFile() && IsOutsideFileName(QFile::encodeName(url.toLocalFile()).toStdString())) {
+      first = url.toLocalFile();
+      break;
+    }
+  if (first.isEmpty()) return false;
   drop->setDropAction(Qt::CopyAction);
   drop->accept();
-  if (event->type() == QEvent::Drop) m_files->DropFiles(paths);
+  if (event->type() != QEvent::Drop) return true;
+  if (KindOfOutsideFile(QFile::encodeName(first).toStdString()) == OutsideFileKind::kConfig)
+    m_files->DropFiles({first});
+  else
+    OpenOutsideFile(*this, first);
   return true;
 }
 

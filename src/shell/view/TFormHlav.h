@@ -116,6 +116,7 @@ class TFormHlav : public QMainWindow, public IAppView {
   void SetMonitorSetStore(std::function<void(const std::string& path)> store) { m_storeMonitorSet = std::move(store); }
   void SetMonitorSetInUse(bool inUse) { m_monitorSetInUse = inUse; }
   CMonitorCommands& Monitor() { return *m_monitor; }
+  CLogCommands& Log() { return *m_log; }
 
   // Printing (Printing.cpp). PrintPage runs the print steps with `device`
   // (a printer, a QImage) as the paper; false when it took no painting.

@@ -96,8 +96,8 @@ class MonitorWindowTest : public QObject {
     TFormHlav form(std::make_unique<CPosixSerialPort>());
     form.Timer1().stop();
     TFormEM& monitor = form.Monitor().Monitor();
-    std::vector<QString> errors;
-    monitor.SetErrorSink([&](const QString& text) { errors.push_back(text); });
+    std::vector<std::string> errors;
+    form.Monitor().SetErrorSink([&](const std::string& text) { errors.push_back(text); });
     QTemporaryDir dir;
     const QString good = dir.path() + "/dash.cem";
     QCOMPARE(StoreMonitorSetFile(good.toStdString(), BuiltinMonitorSet(kSet2)), 0);
@@ -107,7 +107,9 @@ class MonitorWindowTest : public QObject {
     QCOMPARE(monitor.Surface().Place.Count(), int(BuiltinMonitorSet(kSet2).records.size()));
     QVERIFY(errors.empty());
     QVERIFY(!form.Monitor().OpenSetFile(dir.path() + "/missing.cem"));
-    QCOMPARE(errors, std::vector<QString>{"Open file error..."});
+    QCOMPARE(errors.size(), std::size_t{1});
+    QVERIFY(QString::fromStdString(errors.front()).startsWith("Open file error...\n"));
+    QVERIFY(QString::fromStdString(errors.front()).endsWith("missing.cem"));
     QCOMPARE(monitor.Surface().Place.Count(), int(BuiltinMonitorSet(kSet2).records.size()));
     form.close();
   }

@@ -60,6 +60,7 @@ class ProcessTest : public QObject {
     for (int com = 1; com <= 21; ++com) env.remove(QString("VENTRIX_COM%1").arg(com));
     if (withPlatform) env.insert("QT_QPA_PLATFORM", "offscreen");
     for (const char* sub : {"config", "state", "run"}) QDir(m_home.path()).mkpath(sub);
+    QFile::setPermissions(m_home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
     env.insert("XDG_STATE_HOME", m_home.filePath("state"));
     env.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
@@ -94,9 +95,11 @@ class ProcessTest : public QObject {
         {{"--help"}, 0, "VENTRIX_COM<n>", ""},
         {{"-h"}, 0, "CESKY", ""},
         {{"--version"}, 0, "ventrix ", ""},
-        {{"--nonsense"}, 2, "", "unknown option '--nonsense'\nUsage:"},
+        // A bad argument is one line that points at --help, not the whole usage.
+        {{"--nonsense"}, 2, "", "ventrix: unknown option '--nonsense' (see ventrix --help)\n"},
         // A bad option is not excused by --help after it.
-        {{"--demo", "--nonsense", "--help"}, 2, "", "unknown option '--nonsense'"},
+        {{"--demo", "--nonsense", "--help"}, 2, "", "unknown option '--nonsense' (see ventrix --help)\n"},
+        {{"--write-defaults"}, 2, "", "ventrix: --write-defaults needs DIR (see ventrix --help)\n"},
     };
     for (const Case& c : cases) {
       QProcess p;
@@ -111,7 +114,156 @@ class ProcessTest : public QObject {
       QVERIFY2(err.contains(c.stderrHas), qPrintable(what + ": " + err));
       if (c.exitCode == 0) QVERIFY2(err.isEmpty(), qPrintable(what + ": " + err));
       if (c.exitCode != 0) QVERIFY2(out.isEmpty(), qPrintable(what + ": " + out));
+      if (c.exitCode == 2) QVERIFY2(err.count('\n') == 1 && !err.contains("Usage"), qPrintable(what + ": " + err));
     }
+  }
+
+  // With a display, the arguments Qt leaves over are checked the same way.
+  void badArgumentsAreOneLine() {
+    const struct {
+      QStringList args;
+      const char* stderrIs;
+    } cases[] = {
+        {{"-nonsense"}, "ventrix: unknown option '-nonsense' (see ventrix --help)\n"},
+        {{"a.ign", "b.ign"}, "ventrix: one file at a time (see ventrix --help)\n"},
+    };
+    for (const auto& c : cases) {
+      QProcess p;
+      p.setProcessEnvironment(Environment(true));
+      p.start(VENTRIX_EXE, c.args);
+      QVERIFY(p.waitForFinished(10000));
+      QCOMPARE(p.exitCode(), 2);
+      QCOMPARE(QString::fromLocal8Bit(p.readAllStandardError()), QString::fromUtf8(c.stderrIs));
+    }
+  }
+
+  // Without a display Qt used to abort (status 134) and suggest reinstalling.
+  // The program says what is missing and what runs without it, in the
+  // language the window would have had.
+  void noDisplayIsSaidAndEndsWithStatusOne() {
+    // A display number nobody serves.
+    int unserved = 87;
+    while (QFile::exists(QString("/tmp/.X11-unix/X%1").arg(unserved))) ++unserved;
+    const struct {
+      QStringList args;
+      const char* display;  // null: none named
+      const char* says;
+    } cases[] = {
+        {{}, nullptr, "ventrix: no display found"},
+        {{"DEUTSCH"}, nullptr, "ventrix: keine Anzeige gefunden"},
+        {{"CESKY", "--demo"}, nullptr, "ventrix: nenalezen žádný displej"},
+        {{}, "unserved", "ventrix: no display found"},
+    };
+    for (const auto& c : cases) {
+      QProcessEnvironment env = Environment(false);
+      if (c.display) env.insert("DISPLAY", QString(":%1").arg(unserved));
+      QProcess p;
+      p.setProcessEnvironment(env);
+      p.start(VENTRIX_EXE, c.args);
+      QVERIFY(p.waitForFinished(10000));
+      const QString what = c.args.join(' ') + (c.display ? " DISPLAY=:n" : "");
+      const QString err = QString::fromUtf8(p.readAllStandardError());
+      QVERIFY2(p.exitStatus() == QProcess::NormalExit, qPrintable(what + ": " + err));
+      QVERIFY2(p.exitCode() == 1, qPrintable(what + ": exit " + QString::number(p.exitCode()) + ": " + err));
+      QVERIFY2(err.contains(QString::fromUtf8(c.says)), qPrintable(what + ": " + err));
+      QVERIFY2(err.contains("QT_QPA_PLATFORM=offscreen ventrix --demo"), qPrintable(what + ": " + err));
+      QVERIFY2(err.contains("--write-defaults"), qPrintable(what + ": " + err));
+      QVERIFY2(!err.contains("Reinstalling"), qPrintable(what + ": " + err));
+      // Nothing of the window's was written: it never started.
+      QVERIFY(!QFile::exists(m_home.filePath("config/ventrix/Ventrix_2007_v83.ini")));
+    }
+  }
+
+  // A service command that cannot do what it says ends with status 1, says
+  // why on stderr and leaves nothing behind.
+  void serviceFailuresSayWhyAndWriteNothing() {
+    QTemporaryDir work;
+    const QDir dir(work.path());
+    QVERIFY(dir.mkpath("new") && dir.mkpath("old"));
+    auto run = [&](const QStringList& args, QString& err) {
+      QProcess p;
+      p.setProcessEnvironment(Environment(false));
+      p.setWorkingDirectory(work.path());
+      p.start(VENTRIX_EXE, args);
+      if (!p.waitForFinished(30000)) return -1;
+      err = QString::fromLocal8Bit(p.readAllStandardError());
+      return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QString err;
+    QCOMPARE(run({"--write-defaults", dir.filePath("base")}, err), 0);
+    const QString base = QDir(dir.filePath("base")).entryList({"*.ign"}).value(0);
+    QVERIFY(!base.isEmpty());
+    QVERIFY(QFile::copy(dir.filePath("base/" + base), dir.filePath("base.ign")));
+    for (const char* name : {"empty", "empty.ign"}) {
+      QFile f(dir.filePath(name));
+      QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+
+    const struct {
+      QStringList args;
+      const char* stderrHas;
+      const char* mustNotExist;
+    } cases[] = {
+        {{"--compare-defaults", "new", "nonexistent"}, "nonexistent: no such folder", "new/compare_all_new.txt"},
+        {{"--compare-defaults", "nonexistent", "old"}, "nonexistent: no such folder", "nonexistent"},
+        {{"--compare-defaults", "new", "base.ign"}, "base.ign: not a folder", "new/compare_all_new.txt"},
+        {{"--import-old-maps", "empty", "base.ign", "out.ign"}, "empty: no map of an older map file", "out.ign"},
+        {{"--import-old-maps", "missing", "base.ign", "out.ign"}, "missing: No such file or directory", "out.ign"},
+        {{"--import-old-maps", "base.ign", "empty.ign", "out.ign"}, "empty.ign: no configuration file", "out.ign"},
+        {{"--save-map-percent", "empty.ign", "out.txt"}, "empty.ign: no configuration file", "out.txt"},
+    };
+    for (const auto& c : cases) {
+      const QString what = c.args.join(' ');
+      QCOMPARE(run(c.args, err), 1);
+      QVERIFY2(err.contains(c.stderrHas), qPrintable(what + ": " + err));
+      QVERIFY2(!QFileInfo::exists(dir.filePath(c.mustNotExist)), qPrintable(what + ": " + c.mustNotExist));
+    }
+    // What works still works: two existing folders compare, a tune's maps import over itself.
+    QCOMPARE(run({"--compare-defaults", "base", "base"}, err), 0);
+    QVERIFY(QFileInfo::exists(dir.filePath("base/compare_all_new.txt")));
+    QCOMPARE(run({"--import-old-maps", "base.ign", "base.ign", "out.ign"}, err), 0);
+    QVERIFY(QFileInfo(dir.filePath("out.ign")).size() > 0);
+  }
+
+  // A running program takes only what it can open; the second start refuses
+  // the rest itself, with status 1, and the running one never hears of it.
+  void aBadFileIsNotHandedToTheRunningProgram() {
+    QTemporaryDir work;
+    const QDir dir(work.path());
+    auto put = [&](const QString& name, const QByteArray& bytes) {
+      QFile f(dir.filePath(name));
+      return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    QVERIFY(put("junk.cem", "junk") && put("junk.vxlog", "junk") && put("junk.ign", "junk"));
+    QProcess first;
+    first.setProcessEnvironment(Environment(true));
+    first.start(VENTRIX_EXE);
+    QVERIFY(first.waitForStarted(5000));
+    QVERIFY(WaitUntil([&] { return QFile::exists(m_home.filePath("run/ventrix/instance.sock")); }, 10000));
+    const struct {
+      QString file;
+      const char* stderrHas;
+    } cases[] = {
+        {"missing.ign", "missing.ign: No such file or directory"},
+        {"missing.cem", "missing.cem: No such file or directory"},
+        {"junk.ign", "junk.ign: not a tune"},
+        {"junk.cem", "junk.cem: not a monitor set"},
+        {"junk.vxlog", "junk.vxlog: not a live-data log"},
+    };
+    for (const auto& c : cases) {
+      QProcess second;
+      second.setProcessEnvironment(Environment(true));
+      second.setWorkingDirectory(work.path());
+      second.start(VENTRIX_EXE, {c.file});
+      QVERIFY(second.waitForFinished(10000));
+      const QString err = QString::fromLocal8Bit(second.readAllStandardError());
+      QVERIFY2(second.exitCode() == 1, qPrintable(c.file + ": " + err));
+      QVERIFY2(err.contains(dir.filePath(c.stderrHas)), qPrintable(c.file + ": " + err));
+    }
+    QCOMPARE(first.state(), QProcess::Running);
+    ::kill(pid_t(first.processId()), SIGTERM);
+    QVERIFY(first.waitForFinished(5000));
+    QCOMPARE(first.exitCode(), 0);
   }
 
   // Killed by a signal, the program used to leave TIOCEXCL on the device, and
