@@ -853,7 +853,7 @@ const CLngStr kOpenAnywayQuestion{
     {"Open what could be read anyway? Undo takes it back.",
      "Trotzdem öffnen, was gelesen werden konnte? Rückgängig nimmt es zurück.",
      "Ouvrir quand même ce qui a pu être lu ? Annuler le reprend.",
-     "Přesto otevřít, co se podařilo přečíst? Krok zpět to vrátí."}};
+     "Přesto otevřít, co se podařilo přečíst? Příkaz Zpět to vrátí."}};
 const CLngStr kOpenAnywayButton{0, {"Open anyway", "Trotzdem öffnen", "Ouvrir quand même", "Přesto otevřít"}};
 const CLngStr kDoNotOpenButton{0, {"Don't open", "Nicht öffnen", "Ne pas ouvrir", "Neotevírat"}};
 
