@@ -147,11 +147,11 @@ class CAppCore {
   void ResetHistory();
   void RecordHistory();
   void RecordAndProgram();
-  // One user action made of several changes (a bike change with its
-  // defaults and its commit, a new lambda sensor with its characteristic):
-  // while a scope lives RecordAndProgram only notes that a record is due;
-  // the end of the outermost scope records the whole action as one step and
-  // programs it once.
+  // One user action made of several changes (a bike change with its type,
+  // its defaults, its constants and its commit): while a scope lives
+  // RecordAndProgram only notes that a record is due; the end of the
+  // outermost scope records the whole action as one step and programs it
+  // once.
   class OneStep {
    public:
     explicit OneStep(CAppCore& core) : m_core(core) { ++m_core.m_stepDepth; }

@@ -310,8 +310,6 @@ void CPageControls::RadioGroupClick(const ControlBinding& group) {
     if (const auto item = Get(group); item && *item >= 0) WriteRaw(m_core.image, FieldId::kGearSystem, 0, *item);
     Commit(id);
   } else if (name == "RadioGroupCidloLambdaMode" || name == "RadioGroupPolCKPS" || name == "RadioGroupPolCMPS") {
-    // The new type and its characteristic are one step, programmed once.
-    CAppCore::OneStep step(m_core);
     const std::int32_t typeBefore = m_core.params.Value(FieldId::kLambdaType);
     Commit(id);
     // The characteristic belongs to the sensor: only a new sensor type
@@ -320,7 +318,7 @@ void CPageControls::RadioGroupClick(const ControlBinding& group) {
     if (type != typeBefore) {
       ApplyLambdaDefaults(type, m_core.image);
       // The parameter set and the lambda sheet show the new characteristic;
-      // the history holds it with the type (and programs it after change).
+      // the history holds it (and programs it after change) like any edit.
       m_core.NormaliseAndLoad();
       WritePage(m_activePage());
       m_core.RecordAndProgram();
