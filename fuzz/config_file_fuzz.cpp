@@ -27,7 +27,7 @@ void Check(const ConfigReadResult& result, const ConfigReadContext& context, std
     // A file that was not taken changes nothing, and says why.
     FUZZ_CHECK(result.image == context.image);
     FUZZ_CHECK(result.problems.empty());
-    FUZZ_CHECK(result.refused || !result.messages.empty());
+    FUZZ_CHECK(int(result.refused) + int(result.noKey) + int(!result.messages.empty()) == 1);
   }
   const auto lines = 1 + std::ranges::count(bytes, '\n');
   for (const ConfigProblem& problem : result.problems)

@@ -463,8 +463,9 @@ bool CAppCore::NewConfiguration(bool forActivePage) {
   m_view.SetGaugeVisible(false);
   SetFileNameAndCaption("");
   ReloadWindow();
-  // A step of its own, so that Undo brings back the configuration before it.
-  RecordHistory();
+  // A step of its own, so that Undo brings back the configuration before
+  // it; programmed after change like any edit.
+  RecordAndProgram();
   return true;
 }
 
@@ -486,8 +487,18 @@ void CAppCore::RecordReceived(const ConfigImage& received) {
 }
 
 void CAppCore::RecordAndProgram() {
+  if (m_stepDepth > 0) {
+    m_stepRecordDue = true;
+    return;
+  }
   RecordHistory();
   if (programAfterChange && history.Changed()) ProgramAfterChange();
+}
+
+void CAppCore::EndStep() {
+  if (--m_stepDepth > 0 || !m_stepRecordDue) return;
+  m_stepRecordDue = false;
+  RecordAndProgram();
 }
 
 void CAppCore::ProgramAfterChange() {

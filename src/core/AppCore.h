@@ -148,6 +148,21 @@ class CAppCore {
   void ResetHistory();
   void RecordHistory();
   void RecordAndProgram();
+  // One user action made of several changes (a bike change with its type,
+  // its defaults, its constants and its commit): while a scope lives
+  // RecordAndProgram only notes that a record is due; the end of the
+  // outermost scope records the whole action as one step and programs it
+  // once.
+  class OneStep {
+   public:
+    explicit OneStep(CAppCore& core) : m_core(core) { ++m_core.m_stepDepth; }
+    ~OneStep() { m_core.EndStep(); }
+    OneStep(const OneStep&) = delete;
+    OneStep& operator=(const OneStep&) = delete;
+
+   private:
+    CAppCore& m_core;
+  };
   // Undo and Redo restore a snapshot exactly (no normalisation) and return
   // the page the window must make active, or -1 when it stays.
   int Undo();
@@ -260,6 +275,9 @@ class CAppCore {
   void TakeReadBlocks();
   int Restore(const std::optional<CEditHistory::Restored>& restored);
   void ProgramAfterChange();
+  void EndStep();
+  int m_stepDepth = 0;
+  bool m_stepRecordDue = false;
 
   void StepConversation();
   void StepIdle();

@@ -17,6 +17,7 @@
 #include "image/Pages.h"
 #include "image/ParamSet.h"
 #include "shell/BuildInfo.h"
+#include "shell/UiTexts.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ constexpr std::string_view kKey = "CORVALIS_KEY";
 constexpr std::string_view kMemo = "MEMO";
 constexpr std::size_t kIndent = 13;  // blanks after a continuation break
 constexpr int kValuesPerRow = 15;
+// Of a text that stands where a value belongs, what a message may show.
+constexpr std::size_t kKeptTokenBytes = 64;
 
 // Where the BOOT lines find the boot loader's fields in its 24-byte record.
 // The record names bytes 0-5 only "hardware data" and leaves byte 22 spare:
@@ -183,9 +186,11 @@ class Reader {
   // Phase 1: the first key with a version this program reads.
   bool FindKey() {
     ConfigToken token;
+    bool keyMet = false;
     while (m_tokens.Next(token)) {
       if (token.text == kMemo) break;  // the note's lines are never keys
       if (token.text != kKey) continue;
+      keyMet = true;
       ConfigToken value;
       if (!m_tokens.Next(value)) break;
       const std::optional<std::uint16_t> version = ParseConfigNumber(value.text);
@@ -201,9 +206,12 @@ class Reader {
       }
       m_result.messages.push_back(ConfigMessage::kUnmatchedVersion);
     }
-    // A file without a key, or with one cut off, says so too rather than
-    // doing nothing.
-    if (m_result.messages.empty()) m_result.messages.push_back(ConfigMessage::kUnmatchedVersion);
+    // A file without any key is no configuration file; one whose key is cut
+    // off says so too rather than doing nothing.
+    if (!keyMet)
+      m_result.noKey = true;
+    else if (m_result.messages.empty())
+      m_result.messages.push_back(ConfigMessage::kUnmatchedVersion);
     return false;
   }
 
@@ -252,8 +260,15 @@ class Reader {
   void ReadValues(const ConfigSection& section, std::optional<std::uint16_t> firstValue) {
     const ConfigStoreRules rules{m_result.version, m_scope.wholeImage, [this](ReaderAction a) { Act(a); }};
     int line = 0;
-    if (!ReadConfigItems(m_tokens, section.items, rules, m_image, firstValue, line))
-      m_result.problems.push_back({section.keyword, line});
+    if (ReadConfigItems(m_tokens, section.items, rules, m_image, firstValue, line)) return;
+    // What ended the section is read again as the next keyword; none: the end.
+    ConfigProblem problem{section.keyword, line, ConfigProblem::Kind::kFileEnds, {}};
+    if (ConfigToken next; m_tokens.Next(next)) {
+      problem.kind = ConfigProblem::Kind::kNoNumber;
+      problem.token = next.text.substr(0, kKeptTokenBytes);
+      m_tokens.PushBack(next);
+    }
+    m_result.problems.push_back(std::move(problem));
   }
 
   void Act(ReaderAction action) {
@@ -346,5 +361,15 @@ ConfigReadResult ReadConfigFile(std::string_view bytes, const ConfigReadContext&
 }
 
 std::string ConfigProblemText(const ConfigProblem& problem, int language) {
-  return FillInText(kSectionIncompleteText.Get(language), {problem.section, std::to_string(problem.line)});
+  const std::string where =
+      FillInText(kSectionIncompleteText.Get(language), {problem.section, std::to_string(problem.line)});
+  if (problem.kind == ConfigProblem::Kind::kFileEnds) return where + ": " + std::string(kFileEndsText.Get(language));
+  // The file's text as the note's bytes are read, cut short, one line.
+  constexpr std::size_t kShown = 20;
+  std::string shown = problem.token.substr(0, kShown);
+  std::replace_if(
+      shown.begin(), shown.end(), [](char c) { return IsControl(static_cast<unsigned char>(c)); }, '?');
+  shown = FromCodePage(shown, CodePage::kWindows1250);
+  if (problem.token.size() > kShown) shown += "…";
+  return where + ": " + FillInText(kValueNotNumberText.Get(language), {shown});
 }

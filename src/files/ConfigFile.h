@@ -36,8 +36,11 @@ enum class ConfigMessage : int {
 // A section whose values ended early: a value that is no number (read again
 // as the next keyword) or the end of the file. What it did read stays.
 struct ConfigProblem {
+  enum class Kind : std::uint8_t { kNoNumber, kFileEnds };
   std::string section;
   int line = 0;  // 1-based line of the token that ended it
+  Kind kind = Kind::kNoNumber;
+  std::string token;  // kNoNumber: the text found where a value belongs
 };
 
 struct ConfigReadContext {
@@ -49,6 +52,7 @@ struct ConfigReadContext {
 
 struct ConfigReadResult {
   int version = 0;                      // of the key accepted; 0: no key accepted, nothing applied
+  bool noKey = false;                   // not one key in the file: no configuration file at all
   std::vector<ConfigMessage> messages;  // in the order they arose
   std::vector<ConfigProblem> problems;
   bool refused = false;  // actual page on a coupled injection map: nothing read
@@ -58,5 +62,5 @@ struct ConfigReadResult {
 // Reads a configuration file. Takes CR LF and LF alike; never throws.
 ConfigReadResult ReadConfigFile(std::string_view bytes, const ConfigReadContext& context);
 
-// The line shown for a problem, in `language`.
+// The line shown for a problem, in `language`: where, and what is wrong.
 std::string ConfigProblemText(const ConfigProblem& problem, int language);

@@ -912,6 +912,28 @@ const CLngStr kLogNotWhileRecordingText{
         "Eine Aufzeichnung läuft: beenden Sie sie, bevor ein Protokoll abgespielt wird.\n%1",
         "Un enregistrement est en cours : arrêtez-le avant de rejouer un journal.\n%1",
         "Probíhá nahrávání: před přehráním záznamu je zastavte.\n%1"}};
+const CLngStr kFileProblemsText{0,
+                                {"%1 could not be read completely:", "%1 konnte nicht vollständig gelesen werden:",
+                                 "%1 n'a pas pu être lu entièrement :", "%1 se nepodařilo přečíst celý:"}};
+const CLngStr kNotTuneFileText{0,
+                               {"%1 is not a Ventrix tune file.", "%1 ist keine Ventrix-Abstimmungsdatei.",
+                                "%1 n'est pas un fichier de réglage Ventrix.", "%1 není soubor nastavení Ventrix."}};
+const CLngStr kMoreFileProblemsText{0, {"and %1 more", "und %1 weitere", "et %1 de plus", "a další (%1)"}};
+const CLngStr kValueNotNumberText{
+    0, {"\"%1\" is not a number", "„%1“ ist keine Zahl", "« %1 » n'est pas un nombre", "„%1“ není číslo"}};
+const CLngStr kFileEndsText{
+    0, {"the file ends here", "die Datei endet hier", "le fichier s'arrête ici", "soubor zde končí"}};
+const CLngStr kTuneUnchangedText{0,
+                                 {"Your tune has not been changed.", "Ihre Abstimmung wurde nicht verändert.",
+                                  "Votre réglage n'a pas été modifié.", "Vaše nastavení nebylo změněno."}};
+const CLngStr kOpenAnywayQuestion{
+    0,
+    {"Open what could be read anyway? Undo takes it back.",
+     "Trotzdem öffnen, was gelesen werden konnte? Rückgängig nimmt es zurück.",
+     "Ouvrir quand même ce qui a pu être lu ? Annuler le reprend.",
+     "Přesto otevřít, co se podařilo přečíst? Příkaz Zpět to vrátí."}};
+const CLngStr kOpenAnywayButton{0, {"Open anyway", "Trotzdem öffnen", "Ouvrir quand même", "Přesto otevřít"}};
+const CLngStr kDoNotOpenButton{0, {"Don't open", "Nicht öffnen", "Ne pas ouvrir", "Neotevírat"}};
 
 std::span<const NamedText> LiveCsvNames() { return kLiveCsvNames; }
 std::span<const NamedText> MenuCaptions() { return kMenuCaptions; }

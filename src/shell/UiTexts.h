@@ -114,3 +114,17 @@ inline constexpr const char* kAboutDesignCaption = "Ventrix Power";
 inline constexpr const char* kAboutWebAddress = "www.ventrix.example";
 inline constexpr const char* kAboutVersionPrefix = "Version - ";  // followed by the file format version
 inline constexpr const char* kAboutExitCaption = "OK";
+
+// A configuration file that cannot be opened as it is. The message names the
+// file (%1 in the first line), lists what is wrong, one line each, at most a
+// few and then "and %1 more", and tells that the tune shown is unchanged. A
+// file read in part offers to open what could be read anyway.
+extern const CLngStr kFileProblemsText;     // %1 the file
+extern const CLngStr kNotTuneFileText;      // %1 the file
+extern const CLngStr kMoreFileProblemsText;  // %1 how many more
+extern const CLngStr kValueNotNumberText;    // %1 the text where a value belongs
+extern const CLngStr kFileEndsText;
+extern const CLngStr kTuneUnchangedText;
+extern const CLngStr kOpenAnywayQuestion;
+extern const CLngStr kOpenAnywayButton;
+extern const CLngStr kDoNotOpenButton;

@@ -593,17 +593,19 @@ TEST(ConfigFileReaderTest, VersionMessagesAndTheKeyThatIsTaken) {
       {"90 then 83", "CORVALIS_KEY 90\r\nDWELL 100\r\nCORVALIS_KEY 83\r\n" + body, 83, {M::kUnmatchedVersion}},
       {"90 then 82", "CORVALIS_KEY 90\r\nCORVALIS_KEY 82" + body, 82, {M::kUnmatchedVersion, M::kOlderVersion}},
       {"tokens before the key", "DWELL 100 CORVALIS_KEY 83" + body, 83, {}},
-      {"no key", body, 0, {M::kUnmatchedVersion}},
-      {"empty file", "", 0, {M::kUnmatchedVersion}},
+      // Without any key the file is no configuration file: no version to speak of.
+      {"no key", body, 0, {}},
+      {"empty file", "", 0, {}},
+      {"a key in the note", "MEMO\r\nCORVALIS_KEY 83" + body, 0, {}},
       {"key without a version", "DWELL 100\r\nCORVALIS_KEY", 0, {M::kUnmatchedVersion}},
       {"key with a word", "CORVALIS_KEY DWELL 100", 0, {M::kUnmatchedVersion}},
-      {"a key in the note", "MEMO\r\nCORVALIS_KEY 83" + body, 0, {M::kUnmatchedVersion}},
   };
   const ConfigImage before = Filled(0xEE);
   for (const auto& c : cases) {
     const ConfigReadResult r = Read(c.file, before);
     EXPECT_EQ(r.version, c.version) << c.name;
     EXPECT_EQ(r.messages, c.messages) << c.name;
+    EXPECT_EQ(r.noKey, c.version == 0 && c.messages.empty()) << c.name;
     EXPECT_EQ(r.image[4], c.version == 0 ? 0xEE : 35) << c.name;
     if (c.version == 0) {
       EXPECT_EQ(r.image, before) << c.name;
@@ -682,12 +684,25 @@ TEST(ConfigFileReaderTest, IncompleteSectionsAreReportedWithTheirLine) {
     int language;
     const char* text;
   } texts[] = {
-      {0, "section LIMITER incomplete, line 4"},
-      {1, "Abschnitt LIMITER unvollständig, Zeile 4"},
-      {2, "section LIMITER incomplète, ligne 4"},
-      {3, "sekce LIMITER neúplná, řádek 4"},
+      {0, "section LIMITER incomplete, line 4: \"RPM\" is not a number"},
+      {1, "Abschnitt LIMITER unvollständig, Zeile 4: „RPM“ ist keine Zahl"},
+      {2, "section LIMITER incomplète, ligne 4: « RPM » n'est pas un nombre"},
+      {3, "sekce LIMITER neúplná, řádek 4: „RPM“ není číslo"},
   };
   for (const auto& t : texts) EXPECT_EQ(ConfigProblemText(r.problems[0], t.language), t.text);
+  EXPECT_EQ(ConfigProblemText(r.problems[1], 0), "section DWELL incomplete, line 5: the file ends here");
+  EXPECT_EQ(ConfigProblemText(r.problems[1], 3), "sekce DWELL neúplná, řádek 5: soubor zde končí");
+}
+
+// What stands where a value belongs is shown as the file's 8-bit text,
+// control bytes blanked, cut short: garbage never floods the message.
+TEST(ConfigFileReaderTest, TheTextInPlaceOfAValueIsShownShortAndReadable) {
+  const std::string garbage = "x\x01\xE8\x9A" + std::string(100, 'z');
+  const ConfigReadResult r = Read("CORVALIS_KEY 83\r\nDWELL " + garbage + " 7", Filled(0xEE));
+  ASSERT_EQ(r.problems.size(), 1u);
+  EXPECT_EQ(r.problems[0].kind, ConfigProblem::Kind::kNoNumber);
+  EXPECT_EQ(ConfigProblemText(r.problems[0], 0),
+            "section DWELL incomplete, line 2: \"x?čš" + std::string(16, 'z') + "…\" is not a number");
 }
 
 TEST(ConfigFileReaderTest, ATruncatedFileKeepsWhatItHolds) {
@@ -832,7 +847,8 @@ TEST(ConfigFileReaderTest, RandomlyDamagedFilesGiveAClearResult) {
     if (r.version == 0) {
       EXPECT_EQ(r.image, before) << round;
       EXPECT_TRUE(r.problems.empty()) << round;
-      EXPECT_EQ(r.messages.empty(), r.refused) << round;
+      // Refused, or no key at all, or the version message: one reason, never none.
+      EXPECT_EQ(int(r.refused) + int(r.noKey) + int(!r.messages.empty()), 1) << round;
     }
     const int lines = static_cast<int>(std::count(file.begin(), file.end(), '\n')) + 1;
     for (const ConfigProblem& p : r.problems) {

@@ -5,13 +5,17 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 
 #include "core/AppCore.h"
 #include "files/AtomicFile.h"
 #include "files/ConfigFile.h"
+#include "files/OpenReport.h"
 #include "image/Pages.h"
 #include "image/view/PageControls.h"
 #include "shell/Lang.h"
+#include "shell/UiTexts.h"
 #include "shell/view/TFormHlav.h"
 
 namespace {
@@ -150,8 +154,7 @@ std::optional<std::string> CFileCommands::ReadFileOrSay(const QString& path) {
   return std::nullopt;
 }
 
-int CFileCommands::ReadIntoImage(const std::string& bytes) {
-  CommitPendingEdit();
+ConfigReadResult CFileCommands::ReadScratch(const std::string& bytes) const {
   ConfigReadContext context;
   context.image = m_core.image;
   if (m_core.actualPage) {
@@ -159,18 +162,80 @@ int CFileCommands::ReadIntoImage(const std::string& bytes) {
     context.scope.page = m_window.ActivePageIndex();
     context.scope.shownMap = m_window.ShownMap(context.scope.page);
   }
-  const ConfigReadResult result = ReadConfigFile(bytes, context);
-  for (ConfigMessage m : result.messages) Say(m_core.textSlots[static_cast<int>(m)]);
-  if (!result.problems.empty()) {
-    std::string text;
-    for (const ConfigProblem& p : result.problems) text += ConfigProblemText(p, CurrentLanguage()) + "\n";
-    Say(text);
-  }
+  return ReadConfigFile(bytes, context);
+}
+
+bool CFileCommands::OpenFile(const QString& path, bool actualPage) {
+  const std::optional<std::string> bytes = ReadFileOrSay(path);
+  if (!bytes) return false;
+  CommitPendingEdit();
+  m_core.actualPage = actualPage;
+  // The whole file into a scratch image first: the tuner's image changes
+  // only when the file is whole, or when he chooses to take what was read.
+  const ConfigReadResult result = ReadScratch(*bytes);
   m_fileVersion = result.version;
-  if (result.version != 0) m_core.image = result.image;
+  if (result.refused) {
+    Say(m_core.textSlots[kSlotCoupledJetPage]);
+    return false;
+  }
+  const OpenReport report = ReportFileProblems(result, S(path), CurrentLanguage());
+  if (!report.text.empty()) {
+    if (report.canOpenAnyway)
+      AskOpenAnyway(*bytes, report.text);
+    else
+      Say(report.text);
+    return false;
+  }
+  for (ConfigMessage m : result.messages) Say(m_core.textSlots[static_cast<int>(m)]);
+  TakeImage(result.image);
+  AfterAcceptedFile(path);
+  if (!actualPage) m_window.ApplyLanguage();
+  return true;
+}
+
+void CFileCommands::TakeImage(const ConfigImage& image) {
+  m_core.image = image;
   // The pages show what the image holds now, brought into its limits.
   m_core.ReloadWindow();
-  return result.version;
+}
+
+// The box does not block: a drop or a hand-over from another start returns
+// at once, and the tick runs behind it. The file is read again when the
+// tuner decides, against the image as it is then.
+void CFileCommands::AskOpenAnyway(const std::string& bytes, const std::string& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, Q(m_core.textSlots[kSlotTitle]).trimmed(), Q(text),
+                              QMessageBox::NoButton, &m_window);
+  box->setObjectName("FileProblems");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  QPushButton* open = box->addButton(Q(std::string(kOpenAnywayButton.Get())), QMessageBox::AcceptRole);
+  open->setObjectName("OpenAnyway");
+  QPushButton* keep = box->addButton(Q(std::string(kDoNotOpenButton.Get())), QMessageBox::RejectRole);
+  keep->setObjectName("DoNotOpen");
+  box->setDefaultButton(keep);
+  box->setEscapeButton(keep);
+  const bool actualPage = m_core.actualPage;
+  connect(open, &QPushButton::clicked, this, [this, bytes, actualPage] { OpenAnyway(bytes, actualPage); });
+  box->open();
+}
+
+// What could be read becomes the image as one step of the history. The file
+// is not the current file: the caption shows none until the tune is saved,
+// and the recent files do not take it.
+void CFileCommands::OpenAnyway(const std::string& bytes, bool actualPage) {
+  // A Read fills the image block by block: a file read into it now would
+  // leave a mixture of both.
+  if (m_core.mode == LinkMode::Reading) return;
+  CommitPendingEdit();
+  m_core.actualPage = actualPage;
+  const ConfigReadResult result = ReadScratch(bytes);
+  if (result.version == 0 || result.refused) return;
+  m_fileVersion = result.version;
+  TakeImage(result.image);
+  m_core.RecordHistory();
+  m_window.ShowHistoryState();
+  m_core.SetFileNameAndCaption("");
+  if (!actualPage) m_window.ApplyLanguage();
+  HideProgress();
 }
 
 void CFileCommands::AfterAcceptedFile(const QString& path) {
@@ -185,15 +250,7 @@ void CFileCommands::AfterAcceptedFile(const QString& path) {
 }
 
 bool CFileCommands::OpenConfigFile(const QString& path) {
-  bool accepted = false;
-  if (const std::optional<std::string> bytes = ReadFileOrSay(path)) {
-    m_core.actualPage = false;
-    accepted = ReadIntoImage(*bytes) != 0;
-    if (accepted) {
-      AfterAcceptedFile(path);
-      m_window.ApplyLanguage();
-    }
-  }
+  const bool accepted = OpenFile(path, false);
   HideProgress();
   return accepted;
 }
@@ -211,12 +268,7 @@ void CFileCommands::MenuOpenActPageClick() {
     Say(m_core.textSlots[kSlotCoupledJetPage]);
     return;
   }
-  if (const std::optional<QString> path = Choose(Dialog::kOpen)) {
-    if (const std::optional<std::string> bytes = ReadFileOrSay(*path)) {
-      m_core.actualPage = true;
-      if (ReadIntoImage(*bytes) != 0) AfterAcceptedFile(*path);
-    }
-  }
+  if (const std::optional<QString> path = Choose(Dialog::kOpen)) OpenFile(*path, true);
   HideProgress();
 }
 
@@ -233,7 +285,7 @@ bool CFileCommands::DropFiles(const QStringList& paths) {
   if (m_core.mode != LinkMode::Idle) return false;
   for (const QString& p : paths) {
     if (p.size() > 3 && p.endsWith(".ign", Qt::CaseInsensitive)) {
-      m_openFileName = m_saveFileName = p;
+      // The dialogs take its path when it opens (a file refused leaves them).
       OpenConfigFile(p);
       return true;
     }
@@ -252,7 +304,9 @@ void CFileCommands::MenuSaveClick(bool exeDirFile) {
   m_window.ReadActivePage();
   m_core.StoreAll();
   m_core.ReloadWindow();
-  m_core.RecordHistory();
+  // What the limits changed is a change like any other: the unit gets it
+  // too when it is programmed after change.
+  m_core.RecordAndProgram();
   m_window.ShowHistoryState();
 
   const ConfigFileIdentity identity{m_core.imageMatchesUnit != 0, m_core.unitDate, m_core.unitTime,  m_core.unitText,

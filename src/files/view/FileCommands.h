@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "files/ConfigFile.h"
 #include "files/Paths.h"
 #include "files/Settings.h"
 
@@ -68,9 +69,16 @@ class CFileCommands : public QObject {
   QFileDialog& DialogOf(Dialog dialog);
   // The file's bytes, or a message shown and nothing.
   std::optional<std::string> ReadFileOrSay(const QString& path);
-  // Reads into the core's image in the scope the actual-page flag gives,
-  // shows the reader's messages and refreshes the window; the version read.
-  int ReadIntoImage(const std::string& bytes);
+  // The file read into a scratch copy of the image, in the scope the
+  // actual-page flag gives.
+  ConfigReadResult ReadScratch(const std::string& bytes) const;
+  // Open and Open for actual page: a whole file becomes the image and the
+  // current file; one with problems changes nothing and says so, offering
+  // to take what could be read. True when the file was taken whole.
+  bool OpenFile(const QString& path, bool actualPage);
+  void TakeImage(const ConfigImage& image);
+  void AskOpenAnyway(const std::string& bytes, const std::string& text);
+  void OpenAnyway(const std::string& bytes, bool actualPage);
   void AfterAcceptedFile(const QString& path);
   void CommitPendingEdit();
   void HideProgress();

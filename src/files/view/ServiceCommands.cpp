@@ -109,6 +109,10 @@ void CServiceCommands::MenuOpenOldMapsClick() {
       }
       OpenOldMaps(bytes, m_core.image, scope);
       m_core.ReloadWindow();
+      // A step of the history like any open: Undo brings back the maps
+      // before it, and the changed blocks count as not programmed.
+      m_core.RecordHistory();
+      m_window.ShowHistoryState();
       m_core.SetFileNameAndCaption(S(*path));
       files.SetIniDir(S(*path));
     }
@@ -127,7 +131,7 @@ void CServiceCommands::MenuServisUlozProcentaClick() {
   m_window.ReadActivePage();
   m_core.StoreAll();
   m_core.ReloadWindow();
-  m_core.RecordHistory();
+  m_core.RecordAndProgram();
   m_window.ShowHistoryState();
   if (const FileResult written = WriteFileAtomic(S(*path), WritePercentMaps(m_core.image)); !written.ok) {
     SayOpenFileError({written.error});

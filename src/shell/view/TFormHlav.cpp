@@ -799,14 +799,20 @@ void TFormHlav::MenuNewActPageClick() {
 
 // The user picked a bike: its type and constants go into the image whatever
 // he answers about the defaults, and the page's commit records the change.
+// Type, defaults and constants are one step of the history, programmed after
+// change once: recorded apart, the defaults took the step and the commit
+// found nothing left to program.
 void TFormHlav::ComboBoxBikeChange(int index) {
-  if (const std::optional<int> type = TypeOfListIndex(index)) {
-    m_core->params.Value(FieldId::kBike) = *type;
-    m_core->image[ElementOffset(FieldId::kBike)] = static_cast<std::uint8_t>(*type);
+  {
+    CAppCore::OneStep step(*m_core);
+    if (const std::optional<int> type = TypeOfListIndex(index)) {
+      m_core->params.Value(FieldId::kBike) = *type;
+      m_core->image[ElementOffset(FieldId::kBike)] = static_cast<std::uint8_t>(*type);
+    }
+    MenuNewClick();
+    DeriveBikeConstants(m_core->image);
+    m_core->CommitRequest(kBikeCommitId, 0);
   }
-  MenuNewClick();
-  DeriveBikeConstants(m_core->image);
-  m_core->CommitRequest(kBikeCommitId, 0);
   ApplyLanguage();
   ShowHistoryState();
 }

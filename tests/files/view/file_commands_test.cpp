@@ -11,18 +11,23 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <csignal>
+#include <random>
+#include <thread>
 
 #include "files/ConfigFile.h"
 #include "files/view/FileCommands.h"
 #include "image/Normalise.h"
 #include "image/Pages.h"
+#include "shell/InstanceChannel.h"
 #include "shell/Lang.h"
+#include "shell/view/OpenRequests.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/FileBytes.h"
@@ -70,7 +75,8 @@ struct Form : testsupport::WindowUnderTest {
   }
   // The start image with the bike page's dwell, the first advance value and
   // the note changed by `variant`, within the image's limits.
-  ConfigImage Tune(int variant) const {
+  ConfigImage Tune(int variant) const { return Tune(start, variant); }
+  static ConfigImage Tune(const ConfigImage& start, int variant) {
     ConfigImage image = start;
     image[kDwell] = std::uint8_t(image[kDwell] == 20 + variant ? 30 + variant : 20 + variant);
     image[kFirstAdvance] = std::uint8_t(image[kFirstAdvance] == 5 + variant ? 6 + variant : 5 + variant);
@@ -106,6 +112,14 @@ struct Form : testsupport::WindowUnderTest {
     return window->findChild<QToolButton*>("SpeedButtonZpet");
   }
 };
+
+// Bytes that hold no key and no line of a configuration file.
+QByteArray Garbage(int size) {
+  std::mt19937 rng(20070083);
+  QByteArray bytes;
+  for (int i = 0; i < size; ++i) bytes += char(rng());
+  return bytes;
+}
 
 // A drag that enters `target` and drops there: Qt delivers the drop only to
 // the widget the drag entered.
@@ -194,42 +208,157 @@ class FileCommandsTest : public QObject {
     QVERIFY(!f.Undo()->isEnabled());
   }
 
-  // A file that cannot be read or carries no accepted key says why and
-  // leaves the file state, the image and the history as they were.
+  // A file that cannot be read, is no tune file, carries an unknown version
+  // or is damaged changes nothing: the tune byte for byte, the caption, the
+  // recent files and the history stay, and one message names the file and
+  // what is wrong. Only a file read in part offers to open that part, and
+  // declining it changes nothing either. An older whole file still opens.
   void openThatFailsChangesNothing() {
     Folder dir;
-    QVERIFY(WriteAll(dir / "nokey.ign", "BIKE 3\r\nDWELL 2000\r\n"));
-    QVERIFY(WriteAll(dir / "v90.ign", "CORVALIS_KEY    90 \r\n\r\nBIKE 3\r\nDWELL 2000\r\n"));
+    const QByteArray whole = Bytes(WriteConfigFile(Form::Tune(Form().start, 2), ConfigFileIdentity{}));
+    const QByteArray garbage = Garbage(3000);
     const struct {
       const char* name;
-      const char* message;  // the whole text, or its first line when a reason follows
-      bool reason;
+      QByteArray bytes;  // empty: no such file
+      QStringList says;  // parts of the message, in order
+      bool offered;      // "Open anyway"
     } cases[] = {
-        {"missing.ign", "Open file error!", true},
-        {"nokey.ign", "Unmatched version of *.ign file!", false},
-        {"v90.ign", "Unmatched version of *.ign file!", false},
+        {"missing.ign", {}, {"Open file error!\n\n", "missing.ign"}, false},
+        {"cut.ign",
+         whole.left(2000),
+         {"cut.ign could not be read completely:\n\nsection ADVANCE incomplete, line ",
+          ": the file ends here\n\nYour tune has not been changed."},
+         true},
+        {"garbage after.ign",
+         whole.left(2000) + garbage,
+         {"garbage after.ign could not be read completely:\n\nsection ADVANCE incomplete, line ", "\" is not a number"},
+         true},
+        {"garbage.ign", garbage, {"garbage.ign is not a Ventrix tune file.\n\nYour tune has not been changed."}, false},
+        {"nokey.ign", "BIKE 3\r\nDWELL 2000\r\n", {"nokey.ign is not a Ventrix tune file."}, false},
+        {"v90.ign",
+         "CORVALIS_KEY    90 \r\n\r\nBIKE 3\r\nDWELL 2000\r\n",
+         {"v90.ign\n\nUnmatched version of *.ign file!\n\nYour tune has not been changed."},
+         false},
     };
     for (const auto& c : cases) {
       Form f;
+      const QString path = dir / c.name;
+      if (!c.bytes.isEmpty()) QVERIFY(WriteAll(path, c.bytes));
       const QString good = dir.Tune("good.ign", f.Tune(1));
       f.Trigger("MenuOpen", good);
       const ConfigImage image = f.Core().image;
       const int step = f.Core().history.Current();
       const QString caption = f.window->windowTitle();
 
-      f.Trigger("MenuOpen", dir / c.name);
-      const QStringList messages = f.TakeMessages();
-      QCOMPARE(messages.size(), 1);
-      if (c.reason) {
-        QVERIFY2(messages[0].startsWith(QString(c.message) + "\n\n") && messages[0].size() > 20,
-                 qPrintable(messages[0]));
-      } else {
-        QCOMPARE(messages[0], QString(c.message));
+      f.Trigger("MenuOpen", path);
+      const QList<QMessageBox*> boxes = f.window->findChildren<QMessageBox*>();
+      QVERIFY2(boxes.size() == 1, c.name);
+      QString text = boxes[0]->text();
+      for (const QString& part : c.says) {
+        const qsizetype at = text.indexOf(part);
+        QVERIFY2(at >= 0, qPrintable(QString("%1: \"%2\" not in \"%3\"").arg(c.name, part, boxes[0]->text())));
+        text = text.mid(at + part.size());
       }
+      auto* openAnyway = boxes[0]->findChild<QPushButton*>("OpenAnyway");
+      QCOMPARE(openAnyway != nullptr, c.offered);
+      if (c.offered) boxes[0]->findChild<QPushButton*>("DoNotOpen")->click();
+      f.TakeMessages();
+      QVERIFY2(f.Core().image == image, c.name);
       QCOMPARE(f.window->windowTitle(), caption);
       QCOMPARE(f.RecentPaths(), QStringList{good});
-      QVERIFY(f.Core().image == image);
       QCOMPARE(f.Core().history.Current(), step);
+    }
+
+    // An older file that is whole opens as it always did: the notice, then
+    // the file is the current one.
+    Form f;
+    const QString older = dir / "older.ign";
+    QVERIFY(WriteAll(older, "CORVALIS_KEY    82 \r\n\r\nBIKE         11 \r\nDWELL         3500 \r\n"));
+    f.Trigger("MenuOpen", older);
+    const QStringList messages = f.TakeMessages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("Older version of *.ign file!"), qPrintable(messages[0]));
+    QCOMPARE(int(f.Core().image[kDwell]), 35);
+    QCOMPARE(f.window->windowTitle(), kCaptionHead + older);
+    QCOMPARE(f.RecentPaths(), QStringList{older});
+  }
+
+  // "Open anyway" takes what could be read as one step of the history; the
+  // file does not become the current file (no caption, not in the recent
+  // files) until the tune is saved, and one Undo brings the tune back.
+  void openAnywayIsOneUndoAway() {
+    Folder dir;
+    for (const bool garbageAfter : {false, true}) {
+      Form f;
+      const ConfigImage tune = f.Tune(2);
+      QByteArray damaged = Bytes(WriteConfigFile(tune, ConfigFileIdentity{})).left(2000);
+      if (garbageAfter) damaged += Garbage(3000);
+      const QString path = dir / "damaged.ign";
+      QVERIFY(WriteAll(path, damaged));
+      const QString good = dir.Tune("good.ign", f.Tune(1));
+      f.Trigger("MenuOpen", good);
+      const ConfigImage before = f.Core().image;
+      const int step = f.Core().history.Current();
+
+      f.Trigger("MenuOpen", path);
+      QMessageBox* box = f.window->findChild<QMessageBox*>("FileProblems");
+      QVERIFY(box);
+      box->findChild<QPushButton*>("OpenAnyway")->click();
+      QTRY_VERIFY(f.window->findChildren<QMessageBox*>().isEmpty());  // the box went, no other came
+      QCOMPARE(int(f.Core().image[kDwell]), int(tune[kDwell]));       // read before the cut
+      QVERIFY(f.Core().image != before);
+      QCOMPARE(f.Core().history.Current(), (step + 1) % 200);
+      QCOMPARE(f.window->windowTitle(), kCaptionHead);
+      QCOMPARE(f.RecentPaths(), QStringList{good});
+      QCOMPARE(f.Edit("EditDwell")->text(), QLocale().toString(tune[kDwell] * 100));
+
+      f.Undo()->click();
+      QVERIFY(f.Core().image == before);
+    }
+  }
+
+  // Drop, the recent files, the command line and a second start's hand-over
+  // all open through the same open: a damaged file changes nothing there either.
+  void everyWayInChecksTheFileFirst() {
+    const char* routes[] = {"menu", "drop", "recent file", "command line", "hand-over"};
+    for (const char* route : routes) {
+      Form f;
+      Folder dir;
+      const QString damaged = dir.Tune("damaged.ign", f.Tune(2));
+      const QString good = dir.Tune("good.ign", f.Tune(1));
+      f.Trigger("MenuOpen", damaged);
+      f.Trigger("MenuOpen", good);  // the damaged one is recent entry 1
+      QVERIFY(WriteAll(damaged, ReadAll(damaged).left(2000)));
+      const ConfigImage image = f.Core().image;
+      const QString caption = f.window->windowTitle();
+      const QStringList recent = f.RecentPaths();
+      auto* requests = new COpenRequests(*f.window);
+
+      const QString r = route;
+      std::thread handOver;
+      if (r == "menu") {
+        f.Trigger("MenuOpen", damaged);
+      } else if (r == "drop") {
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(damaged)});
+        Drop(*f.Edit("EditDwell"), mime);
+      } else if (r == "recent file") {
+        f.Action("MenuHistory1")->trigger();
+      } else if (r == "command line") {
+        requests->Open(damaged);
+      } else {
+        QVERIFY2(requests->Listen(), requests->Listener().LastError().c_str());
+        handOver = std::thread([&] { HandFileToRunningInstance(damaged.toStdString(), 5000); });
+      }
+      QTRY_VERIFY2(!f.window->findChildren<QMessageBox*>().isEmpty(), route);
+      if (handOver.joinable()) handOver.join();
+      const QList<QMessageBox*> boxes = f.window->findChildren<QMessageBox*>();
+      QVERIFY2(boxes.size() == 1 && boxes[0]->objectName() == "FileProblems", route);
+      QVERIFY2(boxes[0]->text().startsWith(damaged + " could not be read completely:"), route);
+      f.TakeMessages();
+      QVERIFY2(f.Core().image == image, route);
+      QCOMPARE(f.window->windowTitle(), caption);
+      QCOMPARE(f.RecentPaths(), recent);
     }
   }
 
