@@ -83,3 +83,17 @@ inline constexpr const char* kAboutDesignCaption = "Ventrix Power";
 inline constexpr const char* kAboutWebAddress = "www.ventrix.example";
 inline constexpr const char* kAboutVersionPrefix = "Version - ";  // followed by the file format version
 inline constexpr const char* kAboutExitCaption = "OK";
+
+// A typed value the range held back (%1 typed, %2 in force).
+extern const CLngStr kValueLimitedText;
+// "Paste table" refused: labels that fit nowhere (%1 the copied table's
+// axes, %2 this map's), or sizes this map cannot take (%1 copied, %2 here).
+extern const CLngStr kPasteForeignText;
+extern const CLngStr kPasteSizeRefusedText;
+// Help without a program that shows PDF files; %1 the manual's full path.
+extern const CLngStr kNoPdfViewerText;
+// A recording started (%1 the log file); the record button's hint when
+// idle, and while recording (%1 the log file).
+extern const CLngStr kRecordingStartedText;
+extern const CLngStr kRecordButtonStartHint;
+extern const CLngStr kRecordButtonStopHint;

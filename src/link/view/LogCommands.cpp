@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -33,7 +34,7 @@ QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.s
 
 // Names of the controls the playback puts out of reach: the unit's runs and
 // its output tests.
-constexpr const char* kRunControls[] = {"MenuRead",    "ButtonRead",    "MenuVerify", "ButtonVerify",
+constexpr const char* kRunControls[] = {"MenuRead",    "ButtonRead",    "MenuVerify",   "ButtonVerify",
                                         "MenuProgram", "ButtonProgram", "TabSheet_Test"};
 
 QIcon Dot(bool recording) {
@@ -61,6 +62,9 @@ QString Size(std::uint64_t bytes) {
 
 // The chart's time axis is in seconds.
 double Seconds(std::uint64_t micros) { return static_cast<double>(micros) / 1e6; }
+
+// How long the status bar says where a new recording goes.
+constexpr int kStartMessageMs = 10000;
 
 QString Text(const CLngStr& text, std::initializer_list<std::string_view> args) {
   return Q(FillInText(text.Get(), args));
@@ -131,10 +135,13 @@ CLogCommands::CLogCommands(QMainWindow& window, CAppCore& core, QWidget& toolBar
   });
   connect(m_position, &QSlider::actionTriggered, this, [this](int action) {
     if (action == QAbstractSlider::SliderMove) return;  // a drag seeks on release
-    QMetaObject::invokeMethod(this, [this] {
-      m_core.PlaybackSeek(std::uint64_t(m_position->value()) * 1000);
-      Refresh();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          m_core.PlaybackSeek(std::uint64_t(m_position->value()) * 1000);
+          Refresh();
+        },
+        Qt::QueuedConnection);
   });
   m_time = new QLabel(m_strip);
   m_time->setObjectName("LabelPlaybackTime");
@@ -199,10 +206,17 @@ void CLogCommands::Refresh() {
   }
   m_record->setIcon(Dot(recording));
   m_record->setEnabled(recording || (!playing && connected));
+  const QString logPath = QDir::toNativeSeparators(Q(m_core.recorder.Path()));
+  m_record->setToolTip(recording ? Text(kRecordButtonStopHint, {logPath.toStdString()})
+                                 : Q(kRecordButtonStartHint.Get()));
+  // Every start, from the menu, the button or a connection, says where the log goes.
+  if (recording && !m_recordingShown)
+    m_window.statusBar()->showMessage(Text(kRecordingStartedText, {logPath.toStdString()}), kStartMessageMs);
+  m_recordingShown = recording;
   m_recordStatus->setVisible(recording);
   if (recording)
     m_recordStatus->setText(Text(kRecordingStatusText, {Duration(m_core.recorder.DurationMicros()).toStdString(),
-                                                          Size(m_core.recorder.SizeBytes()).toStdString()}));
+                                                        Size(m_core.recorder.SizeBytes()).toStdString()}));
 
   m_banner->setVisible(playing);
   m_strip->setVisible(playing);

@@ -82,4 +82,5 @@ class CLogCommands : public QObject {
   QWidget* m_chartWindow = nullptr;
   bool m_sliderHeld = false;
   int m_refreshTick = 0;
+  bool m_recordingShown = false;  // the recording the status bar has announced
 };

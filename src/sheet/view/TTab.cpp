@@ -14,6 +14,7 @@
 
 #include "sheet/Selection.h"
 #include "sheet/SheetText.h"
+#include "sheet/ValueText.h"
 #include "sheet/view/Bevel.h"
 #include "shell/Lang.h"
 
@@ -894,8 +895,20 @@ void TTab::StartEdit(SheetEntry e, const std::string& text, bool selectAll) {
 void TTab::CommitEdit() {
   if (!m_edit.active) return;
   m_edit.active = false;
-  m_model.CommitEntryText(m_edit.entry, m_edit.text);
+  const SheetEntry e = m_edit.entry;
+  // What the text stands for, to tell the tuner when the range (or the
+  // owner's limits) held it back: the unit gets the value in force.
+  std::optional<std::int32_t> typed;
+  if (const CSheet* s = m_model.Active(); s && !(e.IsCell() && s->ShowsPercent())) {
+    std::int32_t raw = 0;
+    if (ParseShownValue(m_edit.text, e.IsCell() ? s->dataAxis.scale : s->Axis(CSheet::PartOf(e)).scale, raw))
+      typed = raw;
+  }
+  const bool committed = m_model.CommitEntryText(e, m_edit.text);
   m_model.RequestRedraw(kRedraw);
+  const CSheet* s = m_model.Active();
+  if (committed && typed && s && s->EntryEditable(e) && s->ValueOf(e) != *typed)
+    emit ValueLimited(Q(s->EntryText(e, *typed)), Q(s->EntryText(e)));
 }
 
 void TTab::CancelEdit() {
