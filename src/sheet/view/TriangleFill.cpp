@@ -68,17 +68,29 @@ void CImageTriangles::Fill(const QPointF (&corners)[3], QRgb colour) {
   const double longSlope = (v[2].x - v[0].x) / (v[2].y - v[0].y);
   Fixed a = ToFixed(v[0].x + (row0 + 0.5 - v[0].y) * longSlope);
   const Fixed da = ToFixed(longSlope);
-  auto span = [&](int from, int to, const V& start, double slope) {
-    if (from >= to) return;
-    Fixed b = ToFixed(start.x + (from + 0.5 - start.y) * slope);
-    const Fixed db = ToFixed(slope);
+  // Which side the long edge runs on holds for the whole triangle, and a
+  // triangle inside the clip needs no clipping per row.
+  const bool longLeft = v[1].x > v[0].x + (v[1].y - v[0].y) * longSlope;
+  const bool inside = std::min({v[0].x, v[1].x, v[2].x}) >= left && std::max({v[0].x, v[1].x, v[2].x}) < right;
+  auto rows = [&]<bool kLongLeft, bool kInside>(int from, int to, Fixed b, Fixed db) {
     for (int row = from; row < to; ++row, a += da, b += db) {
-      const int col0 = std::max(left, FirstColumn(std::min(a, b)));
-      const int col1 = std::min(right, FirstColumn(std::max(a, b)) - 1);
-      if (col0 > col1) continue;
+      int col0 = FirstColumn(kLongLeft ? a : b);
+      int col1 = FirstColumn(kLongLeft ? b : a) - 1;
+      if constexpr (!kInside) {
+        col0 = std::max(left, col0);
+        col1 = std::min(right, col1);
+      }
       QRgb* const line = reinterpret_cast<QRgb*>(m_bits + qsizetype(row) * m_stride);
       for (int x = col0; x <= col1; ++x) line[x] = pixel;
     }
+  };
+  auto span = [&](int from, int to, const V& start, double slope) {
+    if (from >= to) return;
+    const Fixed b = ToFixed(start.x + (from + 0.5 - start.y) * slope), db = ToFixed(slope);
+    if (longLeft)
+      inside ? rows.operator()<true, true>(from, to, b, db) : rows.operator()<true, false>(from, to, b, db);
+    else
+      inside ? rows.operator()<false, true>(from, to, b, db) : rows.operator()<false, false>(from, to, b, db);
   };
   const int upperEnd = std::min(rowMid, row1);
   if (v[1].y > v[0].y)
