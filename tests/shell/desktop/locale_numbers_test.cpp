@@ -26,7 +26,10 @@ struct Form : testsupport::WindowUnderTest {
   void Type(const char* name, const QString& text) {
     auto* e = window->findChild<QLineEdit*>(name);
     QVERIFY(e);
+    // Under load the window manager may hand the window its focus late.
+    window->activateWindow();
     e->setFocus();
+    QTRY_VERIFY(e->hasFocus());
     e->selectAll();
     QTest::keyClicks(e, text);
     QTest::keyClick(e, Qt::Key_Return);
