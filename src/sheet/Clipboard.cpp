@@ -24,7 +24,9 @@ constexpr double kSmallUnitsAbove = 5.0;
 // Writing
 
 std::string NumberText(std::int32_t raw, double scale) {
-  std::string t = FormatShownValue(raw, scale, 1.0);
+  // Spaces and a point whatever the desktop's locale: other copies of the
+  // program and spreadsheets read this text.
+  std::string t = FormatShownValue(raw, scale, 1.0, NumberFormat{});
   if (CurrentLanguage() == kCzech) std::ranges::replace(t, '.', ',');
   return t;
 }
@@ -56,6 +58,10 @@ std::string DataLabel(const CSheet& s) {
 
 // ---------------------------------------------------------------------------
 // Reading
+
+std::string AxesText(std::string_view x, std::string_view y, std::string_view data) {
+  return std::string(x) + " \u00D7 " + std::string(y) + " \u2192 " + std::string(data);
+}
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsNumberChar(char c) { return IsDigit(c) || c == '-' || c == '.' || c == ','; }
@@ -147,6 +153,7 @@ struct LabelledHeader {
   bool onlyX = false;
   bool onlyY = false;
   std::size_t gridStart = 0;
+  std::string labelX, labelY, labelData;  // as copied, for a refusal's text
 };
 
 LabelledHeader ReadHeader(const CSheet& s, std::string_view text) {
@@ -163,13 +170,16 @@ LabelledHeader ReadHeader(const CSheet& s, std::string_view text) {
     const std::size_t tab = line.find('\t');
     if (tab == line.npos) continue;
     const std::string_view key = line.substr(0, tab), value = line.substr(tab + 1);
-    if (key == "LabelX:")
+    if (key == "LabelX:") {
+      h.labelX = value;
       h.xMatch = value == s.xAxis.shortName;
-    else if (key == "LabelY:")
+    } else if (key == "LabelY:") {
+      h.labelY = value;
       h.yMatch = value == s.yAxis.shortName;
-    else if (key == "LabelData:")
+    } else if (key == "LabelData:") {
+      h.labelData = value;
       h.dataMatch = value == DataLabel(s);
-    else if (key == "SizeX:")
+    } else if (key == "SizeX:")
       h.sizeX = ParseCount(value);
     else if (key == "SizeY:")
       h.sizeY = ParseCount(value);
@@ -292,6 +302,12 @@ bool CanPastePlain(const CSheet& s) { return s.enabled && SelectionEditable(s); 
 
 bool CanPasteLabelled(const CSheet& s) { return s.enabled && AnyPartEditable(s); }
 
+std::string SheetAxesText(const CSheet& s) { return AxesText(s.xAxis.shortName, s.yAxis.shortName, DataLabel(s)); }
+
+std::string SheetSizeText(const CSheet& s) {
+  return std::to_string(s.xAxis.count) + " \u00D7 " + std::to_string(s.yAxis.count);
+}
+
 // ---------------------------------------------------------------------------
 // Readers
 
@@ -326,7 +342,13 @@ PastePlan ReadLabelledPaste(const CSheet& s, std::string_view text) {
   plan.labelled = true;
   if (!CanPasteLabelled(s)) return plan;
   const LabelledHeader h = ReadHeader(s, text);
-  if (!h.sizeX || !h.sizeY || !(h.xMatch || h.yMatch || h.dataMatch)) return plan;
+  if (!h.sizeX || !h.sizeY) return plan;
+  if (!(h.xMatch || h.yMatch || h.dataMatch)) {
+    // Nothing to change; the owner says why.
+    plan.foreign = true;
+    plan.copiedAxes = AxesText(h.labelX, h.labelY, h.labelData);
+    return plan;
+  }
 
   const bool xResize = *h.sizeX != s.xAxis.count, yResize = *h.sizeY != s.yAxis.count;
   const bool xMayResize = s.xAxis.editable && s.xAxis.insertAllowed && h.xMatch && h.dataMatch;
@@ -334,6 +356,7 @@ PastePlan ReadLabelledPaste(const CSheet& s, std::string_view text) {
   if ((xResize && !xMayResize) || (yResize && !yMayResize)) {
     plan.outcome = PasteOutcome::kRefused;
     plan.refusal = kPasteSizeRefusal;
+    plan.copiedAxes = std::to_string(*h.sizeX) + " \u00D7 " + std::to_string(*h.sizeY);
     return plan;
   }
 
@@ -411,12 +434,14 @@ bool ApplyPaste(CTabModel& model, const PastePlan& plan) {
   return true;
 }
 
-PasteOutcome PasteText(CTabModel& model, std::string_view text, bool labelled) {
+PasteOutcome PasteText(CTabModel& model, std::string_view text, bool labelled, PastePlan* read) {
   const CSheet* s = model.Active();
   if (!s) return PasteOutcome::kNothing;
-  const PastePlan plan = labelled ? ReadLabelledPaste(*s, text) : ReadPlainPaste(*s, text);
+  PastePlan plan = labelled ? ReadLabelledPaste(*s, text) : ReadPlainPaste(*s, text);
   ApplyPaste(model, plan);
-  return plan.outcome;
+  const PasteOutcome outcome = plan.outcome;
+  if (read) *read = std::move(plan);
+  return outcome;
 }
 
 // ---------------------------------------------------------------------------

@@ -65,7 +65,16 @@ struct PastePlan {
   int yCount = 0;
   bool collapseX = false;
   bool collapseY = false;
+  // A labelled table none of whose labels fits this sheet ("RPM × TPS → ADV").
+  bool foreign = false;
+  // What was copied, for the owner's message: the axes of a foreign table,
+  // the size ("16 × 10") of a refused one.
+  std::string copiedAxes;
 };
+
+// This sheet's axes and size in the form of PastePlan::copiedAxes.
+std::string SheetAxesText(const CSheet& sheet);
+std::string SheetSizeText(const CSheet& sheet);
 
 // The refusal of a labelled paste whose sizes differ (dictionary key).
 inline constexpr std::string_view kPasteSizeRefusal =
@@ -81,8 +90,9 @@ PastePlan ReadLabelledPaste(const CSheet& sheet, std::string_view text);
 // ReportChange OpenEdit and CloseEdit. A refusal goes to the model's error
 // handler with the "Error" caption. True when the sheet changed.
 bool ApplyPaste(CTabModel& model, const PastePlan& plan);
-// Reads `text` against the active sheet and applies it.
-PasteOutcome PasteText(CTabModel& model, std::string_view text, bool labelled);
+// Reads `text` against the active sheet and applies it; `plan` (when given)
+// receives what was read.
+PasteOutcome PasteText(CTabModel& model, std::string_view text, bool labelled, PastePlan* plan = nullptr);
 
 // ---- cell editor ----
 

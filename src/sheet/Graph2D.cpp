@@ -104,13 +104,22 @@ std::string Fixed(const char* format, double v) {
   // Round to what is printed first, so a tiny negative never shows as "-0".
   char buf[64];
   std::snprintf(buf, sizeof buf, format, v);
+  const char* start = buf;
   if (buf[0] == '-') {
     bool zero = true;
     for (const char* p = buf + 1; *p; ++p)
       if (*p >= '1' && *p <= '9') zero = false;
-    if (zero) return std::string(buf + 1);
+    if (zero) ++start;
   }
-  return buf;
+  // Labels stay below a thousand (larger ones print "k" and "M"): only the
+  // decimal mark is the shown one, not the one LC_NUMERIC gave printf.
+  std::string text;
+  for (const char* p = start; *p; ++p)
+    if (*p == '.' || *p == ',')
+      text += ShownNumberFormat().decimal;
+    else
+      text += *p;
+  return text;
 }
 
 // Point text of an axis as the hints and labels show it: the named text, or

@@ -155,9 +155,9 @@ std::string CSheet::EntryText(SheetEntry e, std::int32_t v) const {
 
 std::string CSheet::EntryEditText(SheetEntry e) const {
   // Without the quantum, so committing an untouched text keeps the exact value.
-  if (e.IsCell() && ShowsPercent()) return FormatShownValue(Cell(e.x, e.y), 1.0);
+  if (e.IsCell() && ShowsPercent()) return FormatEditValue(Cell(e.x, e.y), 1.0);
   const CAxe& axis = e.IsCell() ? dataAxis : (e.IsXPoint() ? xAxis : yAxis);
-  return FormatShownValue(ValueOf(e), axis.scale);
+  return FormatEditValue(ValueOf(e), axis.scale);
 }
 
 bool CSheet::ParseInto(SheetEntry e, std::string_view text) {

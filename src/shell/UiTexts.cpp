@@ -942,3 +942,34 @@ std::span<const NamedText> ControlCaptions() { return kControlCaptions; }
 std::span<const SlotCaption> SlotCaptions() { return kSlotCaptions; }
 std::span<const RadioGroupText> RadioGroupItems() { return kRadioGroupItems; }
 std::span<const char* const> LanguageNeutralControls() { return kLanguageNeutralControls; }
+
+const CLngStr kValueLimitedText{0,
+                                {"%1 is out of range: set to %2", "%1 liegt außerhalb des Bereichs: auf %2 gesetzt",
+                                 "%1 est hors limites : réglé à %2", "%1 je mimo rozsah: nastaveno %2"}};
+const CLngStr kPasteForeignText{
+    0,
+    {"Paste table refused: the copied table (%1) does not fit this map (%2)",
+     "Tabelle einfügen abgelehnt: die kopierte Tabelle (%1) passt nicht zu diesem Kennfeld (%2)",
+     "Collage du tableau refusé : le tableau copié (%1) ne correspond pas à cette carte (%2)",
+     "Vložení tabulky odmítnuto: zkopírovaná tabulka (%1) neodpovídá této mapě (%2)"}};
+const CLngStr kPasteSizeRefusedText{
+    0,
+    {"Paste table refused: the copied table has %1 points, this map has %2 and cannot change them",
+     "Tabelle einfügen abgelehnt: die kopierte Tabelle hat %1 Punkte, dieses Kennfeld hat %2 und kann sie nicht ändern",
+     "Collage du tableau refusé : le tableau copié a %1 points, cette carte en a %2 et ne peut pas les changer",
+     "Vložení tabulky odmítnuto: zkopírovaná tabulka má %1 bodů, tato mapa má %2 a nemůže je změnit"}};
+const CLngStr kNoPdfViewerText{
+    0,
+    {"No PDF viewer was found to show the manual %1", "Kein PDF-Betrachter gefunden, der das Handbuch %1 anzeigt",
+     "Aucun lecteur PDF trouvé pour afficher le manuel %1", "Nebyl nalezen prohlížeč PDF pro zobrazení příručky %1"}};
+const CLngStr kRecordingStartedText{0,
+                                    {"Recording the live data to %1", "Live-Daten werden aufgezeichnet in %1",
+                                     "Enregistrement des données en direct dans %1", "Živá data se zaznamenávají do %1"}};
+const CLngStr kRecordButtonStartHint{
+    0,
+    {"Start recording the live data into a log", "Aufzeichnung der Live-Daten in ein Protokoll starten",
+     "Démarrer l'enregistrement des données en direct dans un journal", "Spustit záznam živých dat do souboru"}};
+const CLngStr kRecordButtonStopHint{0,
+                                    {"Recording to %1 (click to stop)", "Aufzeichnung in %1 (Klick beendet sie)",
+                                     "Enregistrement dans %1 (cliquer pour arrêter)",
+                                     "Záznam do %1 (kliknutím zastavíte)"}};

@@ -128,3 +128,16 @@ extern const CLngStr kTuneUnchangedText;
 extern const CLngStr kOpenAnywayQuestion;
 extern const CLngStr kOpenAnywayButton;
 extern const CLngStr kDoNotOpenButton;
+// A typed value the range held back (%1 typed, %2 in force).
+extern const CLngStr kValueLimitedText;
+// "Paste table" refused: labels that fit nowhere (%1 the copied table's
+// axes, %2 this map's), or sizes this map cannot take (%1 copied, %2 here).
+extern const CLngStr kPasteForeignText;
+extern const CLngStr kPasteSizeRefusedText;
+// Help without a program that shows PDF files; %1 the manual's full path.
+extern const CLngStr kNoPdfViewerText;
+// A recording started (%1 the log file); the record button's hint when
+// idle, and while recording (%1 the log file).
+extern const CLngStr kRecordingStartedText;
+extern const CLngStr kRecordButtonStartHint;
+extern const CLngStr kRecordButtonStopHint;

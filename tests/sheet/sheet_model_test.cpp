@@ -330,6 +330,38 @@ TEST(SheetValueTextTest, ParseRule) {
   }
 }
 
+// The desktop's number format: shown with its grouping and decimal mark,
+// typed with its grouping or none; a group mark counts only where grouping
+// puts one, so "2,5" stays a decimal where "," groups thousands.
+TEST(SheetValueTextTest, LocaleFormats) {
+  struct Case {
+    NumberFormat format;
+    std::int32_t raw;
+    double scale;
+    const char* shown;
+    std::vector<std::pair<const char*, int>> typed;  // text, raw (INT_MIN: refused)
+  };
+  const Case cases[] = {
+      {{".", ","}, -123456, 0.1, "-12.345,6", {{"12.345,6", 123456}, {"12345,6", 123456}, {"2,5", 25}, {"2.5", 25}}},
+      {{",", "."}, 140, 100, "14,000", {{"14,000", 140}, {"14000", 140}, {"2,5", 0}, {"0,125", 0}, {"1,2,3", INT_MIN}}},
+      {{"\u00A0", ","}, 1234567, 1, "1\u00A0234\u00A0567", {{"1\u00A0234\u00A0567", 1234567}, {"1 234 567", 1234567}}},
+      {{"", "."}, 14000, 1, "14000", {{"14000", 14000}, {"14 000", 14000}, {"14,5", 15}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    SetShownNumberFormat(c.format);
+    EXPECT_EQ(FormatShownValue(c.raw, c.scale), c.shown);
+    for (const auto& [text, expected] : c.typed) {
+      SCOPED_TRACE(text);
+      std::int32_t raw = 4242;
+      EXPECT_EQ(ParseShownValue(text, c.scale, raw), expected != INT_MIN);
+      EXPECT_EQ(raw, expected != INT_MIN ? expected : 4242);
+    }
+  }
+  SetShownNumberFormat({});
+  EXPECT_EQ(FormatShownValue(-123456, 0.1), "-12 345.6");
+}
+
 TEST(SheetMapGridTest, LoadAndStoreRoundTrip) {
   SheetRig rig(4, 3, 8, 6);
   MapGrid grid;

@@ -19,7 +19,9 @@
 #include "image/Pages.h"
 #include "image/view/TUpDown.h"
 #include "link/TestButtons.h"
+#include "sheet/ValueText.h"
 #include "shell/view/Colour.h"
+#include "shell/view/HistoryKeys.h"
 #include "shell/view/LanguageView.h"
 
 namespace {
@@ -156,6 +158,26 @@ void CPageControls::ConnectUpDown(const ControlBinding& b, TUpDown& upDown) {
 
 bool CPageControls::eventFilter(QObject* watched, QEvent* event) {
   if (auto* edit = qobject_cast<QLineEdit*>(watched); edit && m_pairOfEdit.contains(edit)) {
+    // Undo and Redo belong to the edit while it holds typing of its own to
+    // take back; otherwise they go to the window's history, as they would
+    // from anywhere else (after Enter the focus sits in the next edit).
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+      const auto& k = *static_cast<QKeyEvent*>(event);
+      const bool undo = IsUndoKey(k), redo = !undo && IsRedoKey(k);
+      if (undo || redo) {
+        const bool own = undo ? edit->isUndoAvailable() : edit->isRedoAvailable();
+        if (!own) return true;  // not accepted: the window's shortcut takes it
+        if (event->type() == QEvent::ShortcutOverride) {
+          event->accept();
+          return true;
+        }
+        if (redo) {
+          edit->redo();  // Ctrl+Y is not the edit's own key on every desktop
+          return true;
+        }
+        return false;
+      }
+    }
     if (event->type() == QEvent::KeyPress) {
       const int key = static_cast<QKeyEvent*>(event)->key();
       if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -177,7 +199,14 @@ void CPageControls::OnEditDone(QLineEdit& edit, bool enter) {
   TUpDown* upDown = m_pairOfEdit.value(&edit);
   // An edit on a page the user has left was committed with that page.
   if (PageOf(edit) != m_activePage()) return;
+  const std::optional<std::int32_t> typed = ParseTypedNumber(edit.text().toStdString(), ShownNumberFormat().group);
   upDown->TakeTypedText();
+  // The range held the typed value back: the unit gets what the edit shows now.
+  if (typed && *typed != upDown->Value().Position()) {
+    CUpDownValue asTyped(*typed, *typed, 1);
+    asTyped.Write(*typed);
+    emit ValueLimited(QString::fromStdString(asTyped.Text(ShownNumberFormat().group)), edit.text());
+  }
   const ControlBinding* b = FindBinding(upDown->objectName().toStdString());
   const int id = b ? IdOf(*b) : kButtonId;
   if (enter) FocusNext(edit);

@@ -90,6 +90,8 @@ class CPageControls : public QObject, public IControlValues {
   void TuningSwitched();
   // The bike page was written with a bike type that names no bike.
   void BikeUnknown(int type);
+  // A typed value its range held back: as typed, and as the edit shows it now.
+  void ValueLimited(const QString& typed, const QString& inForce);
 
  private:
   void OnEditDone(QLineEdit& edit, bool enter);

@@ -1,13 +1,15 @@
 #include "image/view/TUpDown.h"
 
 #include <QLineEdit>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionSpinBox>
 
+#include "sheet/ValueText.h"
+
 namespace {
-std::string GroupSeparator() { return QLocale().groupSeparator().toStdString(); }
+// The grouping every shown number uses (the desktop's locale).
+const std::string& GroupSeparator() { return ShownNumberFormat().group; }
 }  // namespace
 
 TUpDown::TUpDown(std::int32_t min, std::int32_t max, std::int32_t step, QLineEdit& edit, QWidget* parent)

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -73,6 +74,8 @@ std::vector<ChartSample> ChannelSamples(const LiveLogContents& log, const LiveCh
       samples.push_back({Seconds(log.frames[i].micros), *v});
   return samples;
 }
+// How long the status bar says where a new recording goes.
+constexpr int kStartMessageMs = 10000;
 
 QString Text(const CLngStr& text, std::initializer_list<std::string_view> args) {
   return Q(FillInText(text.Get(), args));
@@ -214,6 +217,13 @@ void CLogCommands::Refresh() {
   }
   m_record->setIcon(Dot(recording));
   m_record->setEnabled(recording || (!playing && connected));
+  const QString logPath = QDir::toNativeSeparators(Q(m_core.recorder.Path()));
+  m_record->setToolTip(recording ? Text(kRecordButtonStopHint, {logPath.toStdString()})
+                                 : Q(kRecordButtonStartHint.Get()));
+  // Every start, from the menu, the button or a connection, says where the log goes.
+  if (recording && !m_recordingShown)
+    m_window.statusBar()->showMessage(Text(kRecordingStartedText, {logPath.toStdString()}), kStartMessageMs);
+  m_recordingShown = recording;
   m_recordStatus->setVisible(recording);
   if (recording)
     m_recordStatus->setText(Text(kRecordingStatusText, {Duration(m_core.recorder.DurationMicros()).toStdString(),

@@ -85,4 +85,5 @@ class CLogCommands : public QObject {
   bool m_sliderHeld = false;
   int m_refreshTick = 0;
   std::uint64_t m_chartRevision = 0;  // of the live data the chart shows
+  bool m_recordingShown = false;  // the recording the status bar has announced
 };

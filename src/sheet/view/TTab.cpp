@@ -14,6 +14,7 @@
 
 #include "sheet/Selection.h"
 #include "sheet/SheetText.h"
+#include "sheet/ValueText.h"
 #include "sheet/view/Bevel.h"
 #include "shell/Lang.h"
 
@@ -370,18 +371,23 @@ void TTab::PaintTable(QPainter& p) {
   }
   // A collapsed axis has no header: its label would stand over nothing (the
   // data-label box takes a collapsed Y's place).
+  // With both axes the two labels share the corner box, each in its own
+  // half and kept off the first column and the selector strip: long names
+  // (Czech "Otáčky") are made smaller rather than run into the points.
+  const bool corner = !xc && !yc;
+  const int labelWidth = corner ? W - 6 : CL - 3 - L;
   if (!xc) {
     const QString text = Q(SheetTitleText(s.xAxis.label));
-    p.setFont(FitFont(labelFont, text, CL - 3 - L));
+    p.setFont(FitFont(labelFont, text, labelWidth));
     p.setPen(xCov == Coverage::kAll ? Qt::white : Qt::black);
-    p.drawText(QRect(L, T, CL - 3 - L, H), Qt::AlignRight | Qt::AlignTop, text);
+    p.drawText(QRect(L + (corner ? 3 : 0), T, labelWidth, H), Qt::AlignRight | Qt::AlignTop, text);
   }
-  if (!xc && !yc) {
+  if (corner) {
     const QString text = Q(SheetTitleText(s.yAxis.label));
-    p.setFont(FitFont(labelFont, text, CL - L - 5));
+    p.setFont(FitFont(labelFont, text, labelWidth));
     p.setPen(yCov == Coverage::kAll ? Qt::white : Qt::black);
     const int h = QFontMetrics(p.font()).height();
-    p.drawText(QRect(L + 5, CT - 1 - h, CL - L - 5, h), Qt::AlignLeft | Qt::AlignBottom, text);
+    p.drawText(QRect(L + 3, CT - 1 - h, labelWidth, h), Qt::AlignLeft | Qt::AlignBottom, text);
   } else if (xc) {
     const QString text = Q(SheetTitleText(s.yAxis.label));
     p.setFont(FitFont(labelFont, text, W - 5));
@@ -423,10 +429,15 @@ void TTab::PaintTable(QPainter& p) {
   if (s.yAxis.insertAllowed && !yc)
     p.drawText(QRect(L, bottom + 2, W, 18), Qt::AlignHCenter | Qt::AlignTop, QString("(%1)").arg(s.yAxis.count));
   if (s.xAxis.insertAllowed && !xc) {
+    // Up the right edge, centred on the X header: a header lower than the
+    // text ("(15)" beside one row of points) lets it reach past its ends.
+    const QString count = QString("(%1)").arg(s.xAxis.count);
+    const QFontMetrics fm(p.font());
+    const int length = std::max(H, fm.horizontalAdvance(count) + 4);
     p.save();
-    p.translate(right + 2, T + H);
+    p.translate(right + 2, T + H + (length - H) / 2);
     p.rotate(-90);
-    p.drawText(QRect(0, 0, H, 18), Qt::AlignHCenter | Qt::AlignTop, QString("(%1)").arg(s.xAxis.count));
+    p.drawText(QRect(0, 0, length, fm.height()), Qt::AlignHCenter | Qt::AlignTop, count);
     p.restore();
   }
   p.setFont(font());
@@ -618,11 +629,24 @@ void TTab::PaintSelection(QPainter& p, const CSheet& s) {
 
 void TTab::PaintLivePoint(QPainter& p, const CSheet& s) {
   if (!(s.flags & kSheetLivePoint)) return;
+  const int textHeight = QFontMetrics(Sized(font(), kControlFontPt * 1.4, true)).ascent();
   auto ring = [&](SheetEntry e, const QColor& colour) {
     if (!EntryVisible(e)) return;
     const QRect r = EntryRect(e);
     p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QColor(colour.red() / 2, colour.green() / 2, colour.blue() / 2), 3));
+    const QColor dark(colour.red() / 2, colour.green() / 2, colour.blue() / 2);
+    // A row too low for two rings round its value: one pill along the
+    // cell's edge, so the ring never crosses the digits.
+    if (r.height() - 10 < textHeight + 4) {
+      const QRectF edge = QRectF(r).adjusted(1.5, 1.5, -1.5, -1.5);
+      const double radius = edge.height() / 2;
+      p.setPen(QPen(dark, 1));
+      p.drawRoundedRect(edge.adjusted(-0.5, -0.5, 0.5, 0.5), radius, radius);
+      p.setPen(QPen(colour, 2));
+      p.drawRoundedRect(edge.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
+      return;
+    }
+    p.setPen(QPen(dark, 3));
     p.drawEllipse(r.adjusted(2, 2, -2, -2));
     p.setPen(QPen(colour, 3));
     p.drawEllipse(r.adjusted(5, 5, -5, -5));
@@ -894,8 +918,20 @@ void TTab::StartEdit(SheetEntry e, const std::string& text, bool selectAll) {
 void TTab::CommitEdit() {
   if (!m_edit.active) return;
   m_edit.active = false;
-  m_model.CommitEntryText(m_edit.entry, m_edit.text);
+  const SheetEntry e = m_edit.entry;
+  // What the text stands for, to tell the tuner when the range (or the
+  // owner's limits) held it back: the unit gets the value in force.
+  std::optional<std::int32_t> typed;
+  if (const CSheet* s = m_model.Active(); s && !(e.IsCell() && s->ShowsPercent())) {
+    std::int32_t raw = 0;
+    if (ParseShownValue(m_edit.text, e.IsCell() ? s->dataAxis.scale : s->Axis(CSheet::PartOf(e)).scale, raw))
+      typed = raw;
+  }
+  const bool committed = m_model.CommitEntryText(e, m_edit.text);
   m_model.RequestRedraw(kRedraw);
+  const CSheet* s = m_model.Active();
+  if (committed && typed && s && s->EntryEditable(e) && s->ValueOf(e) != *typed)
+    emit ValueLimited(Q(s->EntryText(e, *typed)), Q(s->EntryText(e)));
 }
 
 void TTab::CancelEdit() {

@@ -8,15 +8,14 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "sheet/SheetControls.h"
 #include "sheet/SheetFrame.h"
-#include "sheet/view/GraphView.h"
 #include "sheet/TabModel.h"
 #include "sheet/TableGeometry.h"
+#include "sheet/view/GraphView.h"
 
 // The map editor control: owns the sheets (through CTabModel), paints the
 // active one as a table into its own bitmap and turns mouse, keys and the
@@ -123,6 +122,15 @@ class TTab : public QWidget, public ISheetControl {
   int RepaintCount() const { return m_repaints; }
   // Shift and Ctrl as the last tick saw them (the graphs show what a drag would carry).
   Qt::KeyboardModifiers Modifiers() const { return m_modifiers; }
+
+ signals:
+  // A typed value the sheet's range held back: what was typed and what is
+  // in force now, as shown.
+  void ValueLimited(const QString& typed, const QString& inForce);
+  // A "Paste table" that changed nothing: `sizes` when the sizes differ and
+  // may not change, else no label fitted; the copied table's axes (or size)
+  // and this sheet's.
+  void PasteRefused(bool sizes, const QString& copied, const QString& here);
 
  protected:
   bool event(QEvent* e) override;

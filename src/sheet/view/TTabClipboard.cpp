@@ -39,9 +39,15 @@ bool TTab::ClipboardCommand(int command) {
         if (!CanPasteLabelled(*s)) return false;
         CommitEdit();
         EndInteractions();
-        const bool changed = PasteText(m_model, board.SheetText(), true) == PasteOutcome::kApply;
+        PastePlan plan;
+        const bool changed = PasteText(m_model, board.SheetText(), true, &plan) == PasteOutcome::kApply;
         m_model.RequestRedraw(kRedraw | kRelayout);
         Flush();
+        const auto q = [](const std::string& t) { return QString::fromStdString(t); };
+        if (const CSheet* now = m_model.Active(); now && plan.foreign)
+          emit PasteRefused(false, q(plan.copiedAxes), q(SheetAxesText(*now)));
+        else if (now && plan.outcome == PasteOutcome::kRefused)
+          emit PasteRefused(true, q(plan.copiedAxes), q(SheetSizeText(*now)));
         return changed;
       }
       if (!board.HasText()) return false;

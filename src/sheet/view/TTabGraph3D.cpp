@@ -6,6 +6,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <optional>
 
 #include "sheet/Graph2D.h"
@@ -15,6 +16,7 @@
 #include "sheet/view/Bevel.h"
 #include "sheet/view/GraphView.h"
 #include "sheet/view/TTab.h"
+#include "sheet/view/TriangleFill.h"
 #include "shell/view/Colour.h"
 
 namespace {
@@ -108,24 +110,44 @@ void CGraph3DView::PaintItems(QPainter& p) {
     brush = c;
     p.setBrush(ToQColor(c, palette));
   };
-  p.setPen(Qt::NoPen);
+  // Likewise the pen: a cell edge follows every triangle, mostly in white.
+  constexpr std::uint64_t kNoPen = ~std::uint64_t{0}, kOtherPen = kNoPen - 1;
+  std::uint64_t pen = kOtherPen;
+  auto setPen = [&](TColor c, int width) {
+    const std::uint64_t key = (std::uint64_t(width) << 32) | c;
+    if (key == pen) return;
+    pen = key;
+    p.setPen(QPen(ToQColor(c, palette), width));
+  };
+  auto noPen = [&] {
+    if (pen == kNoPen) return;
+    pen = kNoPen;
+    p.setPen(Qt::NoPen);
+  };
+  noPen();
+  CImageTriangles direct(p);
   for (const Item& it : m_list.items) {
     const QPointF a(it.p[0].x, it.p[0].y), b(it.p[1].x, it.p[1].y);
-    const QString text = it.text >= 0 ? Q(m_list.texts[static_cast<std::size_t>(it.text)]) : QString();
+    QString text;
+    if (it.text >= 0) text = Q(m_list.texts[static_cast<std::size_t>(it.text)]);
     switch (it.kind) {
       case ItemKind::kFill:
         p.fillRect(QRectF(a, b).toRect(), ToQColor(it.colour, palette));
         break;
       case ItemKind::kPolygon: {
         const QPointF corners[3] = {a, b, QPointF(it.p[2].x, it.p[2].y)};
+        if (direct.Usable()) {
+          direct.Fill(corners, ToQColor(it.colour, palette).rgb());
+          break;
+        }
+        noPen();
         setBrush(it.colour);
         p.drawConvexPolygon(corners, 3);
         break;
       }
       case ItemKind::kLine:
-        p.setPen(QPen(ToQColor(it.colour, palette), it.size));
+        setPen(it.colour, it.size);
         p.drawLine(a, b);
-        p.setPen(Qt::NoPen);
         break;
       case ItemKind::kText: {
         p.setFont(fontOf(it.size));
@@ -135,7 +157,7 @@ void CGraph3DView::PaintItems(QPainter& p) {
           p.drawText(QRectF(a.x() - kRoom, a.y() - kRoom / 2, kRoom, kRoom), Qt::AlignRight | Qt::AlignVCenter, text);
         else
           p.drawText(QRectF(a.x() - kRoom / 2, a.y() - kRoom / 2, kRoom, kRoom), Qt::AlignCenter, text);
-        p.setPen(Qt::NoPen);
+        pen = kOtherPen;
         break;
       }
       case ItemKind::kLabelBox: {
@@ -146,17 +168,18 @@ void CGraph3DView::PaintItems(QPainter& p) {
         p.setFont(fontOf(it.size));
         p.setPen(Qt::black);
         p.drawText(r, Qt::AlignCenter, text);
-        p.setPen(Qt::NoPen);
+        pen = kOtherPen;
         break;
       }
       case ItemKind::kDisc:
         p.setPen(QPen(ToQColor(it.outline, palette), 2));
         setBrush(it.colour);
         p.drawEllipse(a, double(it.radius), double(it.radius));
-        p.setPen(Qt::NoPen);
+        pen = kOtherPen;
         break;
     }
   }
+  noPen();
   p.setBrush(Qt::NoBrush);
   p.setFont(m_tab.font());
 }

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include "shell/TextSlots.h"
+#include "shell/UiTexts.h"
 #include "shell/view/TFormAbout.h"
 #include "shell/view/TFormHlav.h"
 
@@ -26,8 +28,14 @@ QString FindManual(const QString& programDir, const QString& name) {
 void TFormHlav::MenuContensClick() {
   const QString programDir = m_programDir.isEmpty() ? QCoreApplication::applicationDirPath() : m_programDir;
   const QString manual = FindManual(programDir, QString::fromStdString(m_core->textSlots[kSlotManual]));
-  if (manual.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+  if (manual.isEmpty()) {
     ShowMessageBox(m_core->textSlots[kSlotOpenManualError]);
+    return;
+  }
+  // The file is there: what failed is the desktop's viewer, and the tuner
+  // can still open the manual himself from where it lies.
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+    ShowMessageBox(FillInText(kNoPdfViewerText.Get(), {QDir::toNativeSeparators(manual).toStdString()}));
 }
 
 void TFormHlav::MenuAboutClick() {

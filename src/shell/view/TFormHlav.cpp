@@ -12,6 +12,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -32,11 +33,6 @@
 
 #include "files/view/FileCommands.h"
 #include "files/view/ServiceCommands.h"
-#include "link/view/LogCommands.h"
-#include "monitor/view/MonitorCommands.h"
-#include "shell/OutsideFile.h"
-#include "shell/view/OutsideFiles.h"
-#include "monitor/view/TFormEM.h"
 #include "image/BikeDefaults.h"
 #include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
@@ -49,13 +45,20 @@
 #include "image/view/ParameterPages.h"
 #include "link/view/LinkStatsWindow.h"
 #include "link/view/LiveView.h"
+#include "link/view/LogCommands.h"
+#include "monitor/view/MonitorCommands.h"
+#include "monitor/view/TFormEM.h"
 #include "sheet/LivePoint.h"
 #include "sheet/view/TTab.h"
 #include "shell/Lang.h"
+#include "shell/OutsideFile.h"
 #include "shell/UiTexts.h"
 #include "shell/view/Colour.h"
+#include "shell/view/DesktopNumbers.h"
 #include "shell/view/FitLabel.h"
+#include "shell/view/HistoryKeys.h"
 #include "shell/view/LanguageView.h"
+#include "shell/view/OutsideFiles.h"
 
 namespace {
 // Design size of the window at 96 dpi.
@@ -79,6 +82,8 @@ constexpr QRect kLabelHlaseni{746, 12, 186, 19};
 constexpr QRect kGaugeProgram{938, 12, 96, 19};
 constexpr QRect kLabelSpojeni{1040, 12, 208, 19};
 constexpr QRect kLabelCom{1252, 12, 90, 19};
+// How long the status bar keeps a word about the tuner's last action.
+constexpr int kFeedbackMs = 8000;
 // Commit id of ComboBoxBike, apart from the page controls' and sheets' ids.
 constexpr int kBikeCommitId = 190000;
 
@@ -114,6 +119,7 @@ QRect TFormHlav::Px(const QRect& design) const {
 }
 
 void TFormHlav::FormCreate(const std::vector<std::string>& args) {
+  UseLocaleNumberFormat(QLocale());
   m_scale = logicalDpiX() / 96.0;
   resize(Px(kDesignWidth), Px(kDesignHeight));
   if (const QScreen* s = screen()) {
@@ -134,7 +140,8 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   m_log = new CLogCommands(*this, *m_core, *findChild<QWidget*>("GroupBoxToolBar"),
                            Px(QRect(kLabelSpojeni.x(), kLabelSpojeni.y(), kLabelCom.right() + 1 - kLabelSpojeni.x(),
                                     kLabelSpojeni.height())));
-  if (QMenu* language = menuBar()->findChild<QMenu*>("MenuLanguage")) m_log->BuildMenu(*menuBar(), language->menuAction());
+  if (QMenu* language = menuBar()->findChild<QMenu*>("MenuLanguage"))
+    m_log->BuildMenu(*menuBar(), language->menuAction());
   for (const char* name : {"MenuNew", "MenuNewActPage", "SpeedButtonNew"})
     if (QObject* o = findChild<QObject*>(name)) m_newCommands.push_back(o);
   ShowUnitTexts();
@@ -147,6 +154,7 @@ void TFormHlav::FormCreate(const std::vector<std::string>& args) {
   if (auto* ms = findChild<QCheckBox*>("CheckBoxMs"))
     connect(ms, &QCheckBox::clicked, this, [this](bool asTime) { m_mapSheets->SetInjectionAsTime(asTime); });
   connect(m_pageControls, &CPageControls::TuningSwitched, this, &TFormHlav::ShowTuningSwitch);
+  connect(m_pageControls, &CPageControls::ValueLimited, this, &TFormHlav::ShowValueLimited);
   connect(m_pageControls, &CPageControls::BikeUnknown, this,
           [this] { ShowMessageBox(m_core->textSlots[kSlotWrongBikeProgram]); });
   connect(m_pageControl1, &QTabWidget::currentChanged, this, &TFormHlav::PageControl1Change);
@@ -369,7 +377,7 @@ void TFormHlav::BuildToolsMenu(QMenu& menu) {
   connect(undo, &QAction::triggered, this, &TFormHlav::MenuZpetClick);
   QAction* redo = m_menuZnovu = menu.addAction(QString());
   redo->setObjectName("MenuZnovu");
-  redo->setShortcut(QKeySequence::Redo);
+  redo->setShortcuts(RedoKeys());
   connect(redo, &QAction::triggered, this, &TFormHlav::MenuZnovuClick);
   QAction* interpolate = menu.addAction(QString());
   interpolate->setObjectName("MenuInterpol");
@@ -564,6 +572,12 @@ void TFormHlav::closeEvent(QCloseEvent* event) {
 
 void TFormHlav::ShowErrorInStatusBar(const QString& message) { statusBar()->showMessage(message); }
 
+void TFormHlav::ShowFeedback(const QString& message) { statusBar()->showMessage(message, kFeedbackMs); }
+
+void TFormHlav::ShowValueLimited(const QString& typed, const QString& inForce) {
+  ShowFeedback(Q(FillInText(kValueLimitedText.Get(), {typed.toStdString(), inForce.toStdString()})));
+}
+
 void TFormHlav::FormClose() {
   if (m_closed) return;
   m_closed = true;
@@ -692,6 +706,11 @@ TTab* TFormHlav::CreateSheetControl(int width, int height, std::uint32_t options
     box->open();
   });
   model.SetOnSheetChanged([this, control](CTabModel&) { OnSheetChanged(*control); });
+  connect(control, &TTab::ValueLimited, this, &TFormHlav::ShowValueLimited);
+  connect(control, &TTab::PasteRefused, this, [this](bool sizes, const QString& copied, const QString& here) {
+    ShowFeedback(Q(FillInText((sizes ? kPasteSizeRefusedText : kPasteForeignText).Get(),
+                              {copied.toStdString(), here.toStdString()})));
+  });
   m_sheetControls.Add(control);
   return control;
 }

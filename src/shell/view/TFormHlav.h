@@ -130,6 +130,10 @@ class TFormHlav : public QMainWindow, public IAppView {
 
   // An error nothing else caught, after it went to the log.
   void ShowErrorInStatusBar(const QString& message);
+  // A word about the tuner's last action (a value held to its range, a
+  // refused paste), in the status bar for a few seconds.
+  void ShowFeedback(const QString& message);
+  void ShowValueLimited(const QString& typed, const QString& inForce);
   void Menu_Jet123NormalClick();
   void Menu_Jet123CoupledClick();
   void Menu_Jet123StejnyClick();

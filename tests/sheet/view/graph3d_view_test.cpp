@@ -5,6 +5,7 @@
 #include "sheet/Graph3D.h"
 #include "sheet/Selection.h"
 #include "sheet/view/TTab.h"
+#include "sheet/view/TriangleFill.h"
 #include "shell/Lang.h"
 #include "support/AdvanceSheet.h"
 #include "support/MouseInput.h"
@@ -160,6 +161,43 @@ class Graph3DViewTest : public QObject {
     rig.tab.resize(1338, 934);
     rig.tab.RepaintBitmap();
     QVERIFY(!rig.tab.Bitmap().isNull());
+  }
+
+  // The surface's triangles go straight into the bitmap; the picture is the
+  // one the painter draws: a smooth map and the roughest one (a checkerboard
+  // of minimum and maximum, every triangle split to the finest grain) from
+  // two sides, compared pixel by pixel. Where two triangles meet, the edge's
+  // pixels may fall to the other one of the two; nothing else may differ.
+  void directTrianglesDrawWhatThePainterDraws() {
+    for (bool rough : {false, true})
+      for (int command : {kCommandIso2View, kCommandIso1View}) {
+        Rig rig;
+        CSheet& s = rig.S();
+        if (rough)
+          for (int y = 0; y < s.yAxis.count; ++y)
+            for (int x = 0; x < s.xAxis.count; ++x) s.Cell(x, y) = (x + y) % 2 ? s.dataAxis.max : s.dataAxis.min;
+        rig.View().colourMode = 5;
+        rig.View().angles = graph3d::kPresetAngles[static_cast<std::size_t>(command - kCommandTopView)];
+        auto paint = [&](bool direct) {
+          CImageTriangles::SetEnabled(direct);
+          rig.tab.Model().RequestRedraw(kRedraw);
+          rig.tab.RepaintBitmap();
+          return rig.tab.Bitmap().copy();
+        };
+        const QImage painter = paint(false), direct = paint(true);
+        CImageTriangles::SetEnabled(true);
+        QCOMPARE(direct.size(), painter.size());
+        qsizetype differing = 0, coloured = 0;
+        for (int y = 0; y < painter.height(); ++y)
+          for (int x = 0; x < painter.width(); ++x) {
+            const QRgb a = painter.pixel(x, y), b = direct.pixel(x, y);
+            if (a != b) ++differing;
+            if (qRed(a) != qGreen(a) || qGreen(a) != qBlue(a)) ++coloured;
+          }
+        qInfo() << (rough ? "rough" : "smooth") << command << "differing" << differing << "of" << coloured;
+        QVERIFY(coloured > 10000);
+        QVERIFY2(differing * 500 < coloured, qPrintable(QString::number(differing)));
+      }
   }
 
   // VENTRIX_SCREENSHOT_DIR set: the advance map in ISO2 and from the top, with

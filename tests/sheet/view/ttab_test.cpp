@@ -187,12 +187,13 @@ class TTabTest : public QObject {
     rig.Type("7");
     QVERIFY(!rig.tab.Editing());
 
-    // Double click edits with the whole text selected; a click elsewhere commits.
+    // Double click edits with the whole text selected, without grouping (the
+    // locale's separator may be a no-break space); a click elsewhere commits.
     const QPoint p = rig.At({1, -1});
     Hover(rig.tab, p + QPoint(-20, 0));
     Send(rig.tab, QEvent::MouseButtonDblClick, p + QPoint(-20, 0), Qt::LeftButton, Qt::LeftButton);
     QVERIFY(rig.tab.Editing());
-    QCOMPARE(rig.tab.EditorText(), QString("1 500"));
+    QCOMPARE(rig.tab.EditorText(), QString("1500"));
     rig.Type("1600");
     QCOMPARE(rig.tab.EditorText(), QString("1600"));
     Click(rig.tab, rig.At({8, 8}));
