@@ -4,7 +4,7 @@
 
 #include "monitor/MonitorComponents.h"
 #include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

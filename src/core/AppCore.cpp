@@ -6,13 +6,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "files/Codepage.h"
+#include "base/Codepage.h"
 #include "image/BikeDefaults.h"
 #include "image/Normalise.h"
 #include "link/ReleaseChannel.h"
 #include "link/TestButtons.h"
-#include "shell/Lang.h"
-#include "shell/UiTexts.h"
+#include "base/Lang.h"
+#include "base/UiTexts.h"
 
 CAppCore::CAppCore(IAppView& view, std::unique_ptr<ISerialPort> port) : m_view(view), m_port(std::move(port)) {}
 

@@ -22,7 +22,7 @@
 #include "link/LiveValues.h"
 #include "link/SerialPort.h"
 #include "monitor/ParameterCatalogue.h"
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 
 enum class LinkMode : std::uint8_t { Idle = 0, Programming = 1, Verifying = 2, Reading = 3, Releasing = 9 };
 

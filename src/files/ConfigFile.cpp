@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "files/Codepage.h"
+#include "base/Codepage.h"
 #include "files/ConfigSections.h"
 #include "files/ConfigTokens.h"
 #include "image/FieldCatalogue.h"
@@ -16,7 +16,7 @@
 #include "image/PageRules.h"
 #include "image/Pages.h"
 #include "image/ParamSet.h"
-#include "shell/BuildInfo.h"
+#include "base/BuildInfo.h"
 
 namespace {
 

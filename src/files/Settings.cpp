@@ -9,7 +9,7 @@
 #include "files/Profile.h"
 #include "image/MapCatalogue.h"
 #include "image/Pages.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "files/ServiceCli.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 #ifndef VENTRIX_VERSION
 #define VENTRIX_VERSION "unknown"
@@ -133,5 +133,3 @@ std::string UsageText(const std::string& program) {
          "Exit status: 0 normal end (or the file handed over), 1 failure (a file not read or\n"
          "written, a running Ventrix that did not take the file), 2 bad option or argument.\n";
 }
-
-std::string VersionText() { return std::string("ventrix ") + VENTRIX_VERSION + " (built " + VENTRIX_BUILD_DATE + ")"; }

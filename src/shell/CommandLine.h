@@ -35,8 +35,6 @@ std::string StartFileRefusal(const std::string& path);
 
 // Usage text for --help and after a bad option; `program` is argv[0]'s name.
 std::string UsageText(const std::string& program);
-// "ventrix 0.1.0 (built 2026-12-10)".
-std::string VersionText();
 
 // Exit statuses of the option handling.
 inline constexpr int kExitUsage = 2;

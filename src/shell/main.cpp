@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BuildInfo.h"
 #include "core/AppCore.h"
 #include "files/ServiceCli.h"
 #include "link/PosixSerialPort.h"

@@ -11,7 +11,7 @@
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorDraw.h"
 #include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/LiveFrames.h"
 
 namespace {

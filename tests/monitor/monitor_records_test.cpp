@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorRecords.h"
 #include "monitor/MonitorSetFile.h"

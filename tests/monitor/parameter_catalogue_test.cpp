@@ -8,7 +8,7 @@
 #include "link/Frame.h"
 #include "link/LiveValues.h"
 #include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
 #include "support/RecordingView.h"

@@ -11,7 +11,7 @@
 #include "files/ConfigFile.h"
 #include "image/Pages.h"
 #include "image/view/PageControls.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "shell/view/TFormHlav.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include "image/Pages.h"
 #include "image/view/TUpDown.h"
 #include "link/TestButtons.h"
-#include "shell/view/Colour.h"
-#include "shell/view/LanguageView.h"
+#include "base/view/Colour.h"
+#include "base/view/LanguageView.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "files/Settings.h"
 #include "monitor/BuiltinSets.h"
 #include "monitor/view/TFormEM.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 CMonitorCommands::CMonitorCommands(CAppCore& core, std::string automaticSet, QObject* parent)
     : QObject(parent), m_core(core), m_automaticSet(std::move(automaticSet)) {

@@ -16,8 +16,8 @@
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorWindowRules.h"
 #include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
-#include "shell/view/Colour.h"
+#include "base/Lang.h"
+#include "base/view/Colour.h"
 
 namespace {
 

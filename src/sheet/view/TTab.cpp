@@ -15,7 +15,7 @@
 #include "sheet/Selection.h"
 #include "sheet/SheetText.h"
 #include "sheet/view/Bevel.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 using namespace table;
 

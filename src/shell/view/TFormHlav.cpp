@@ -48,11 +48,11 @@
 #include "link/view/LiveView.h"
 #include "sheet/LivePoint.h"
 #include "sheet/view/TTab.h"
-#include "shell/Lang.h"
-#include "shell/UiTexts.h"
-#include "shell/view/Colour.h"
+#include "base/Lang.h"
+#include "base/UiTexts.h"
+#include "base/view/Colour.h"
 #include "shell/view/FitLabel.h"
-#include "shell/view/LanguageView.h"
+#include "base/view/LanguageView.h"
 
 namespace {
 // Design size of the window at 96 dpi.

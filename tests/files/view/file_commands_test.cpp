@@ -22,7 +22,7 @@
 #include "files/view/FileCommands.h"
 #include "image/Normalise.h"
 #include "image/Pages.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/FileBytes.h"

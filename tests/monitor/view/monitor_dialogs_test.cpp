@@ -19,7 +19,7 @@
 #include "monitor/ParameterCatalogue.h"
 #include "monitor/view/MonitorDialogs.h"
 #include "monitor/view/TFormCIDList.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/RuntimeDir.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorRecords.h"
 #include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

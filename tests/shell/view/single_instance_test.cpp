@@ -11,7 +11,7 @@
 
 #include "files/view/FileCommands.h"
 #include "link/PosixSerialPort.h"
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 #include "shell/view/OpenRequests.h"
 #include "shell/view/TFormHlav.h"
 #include "support/RuntimeDir.h"

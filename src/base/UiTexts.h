@@ -2,8 +2,7 @@
 
 #include <span>
 
-#include "link/LinkStats.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 // Texts of the main window's controls, by the controls' object names. The
 // window applies them by name, so a control gets its text by being named
@@ -80,9 +79,8 @@ extern const CLngStr kTimeChartCaption;
 extern const CLngStr kTimeChartLiveCaption;
 // A page that could not be printed; %1 the printer or the PDF file.
 extern const CLngStr kPrintFailedText;
-// The Link window's caption, and its last-error texts by LinkError.
+// The Link window's caption (its last-error texts are beside LinkStats).
 extern const CLngStr kLinkStatsCaption;
-extern const CLngStr kLinkErrorTexts[kLinkErrorCount];
 
 // Texts that are the same in every language.
 inline constexpr const char* kPortMenuItemPrefix = "Com ";  // "Com 1" .. "Com 20"
