@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "monitor/MonitorComponents.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "base/Lang.h"
 
 namespace {

@@ -699,20 +699,12 @@ void CAppCore::ShowVersionMismatch(const std::string& text) {
   m_view.SetGaugeVisible(false);
 }
 
-namespace {
-std::string VersionText(int unitVersion) {
-  char text[48];
-  std::snprintf(text, sizeof text, "  PC-%d, IGN-%d", kUnitVersion, unitVersion);
-  return text;
-}
-}  // namespace
-
 void CAppCore::OnReadReply(int b, std::span<const std::uint8_t> payload) {
   if (b == 0) {
     CopyUnitInfo(payload);
     DecodeUnitInfo();
     if (unitInfo[kUnitInfoVersion] != kUnitVersion) {
-      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + VersionText(unitInfo[kUnitInfoVersion]));
+      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + UnitVersionsText(unitInfo[kUnitInfoVersion]));
       return;
     }
   } else {
@@ -754,7 +746,7 @@ void CAppCore::OnProgramReply(int b, std::span<const std::uint8_t> payload) {
     DecodeUnitInfo();
     NormaliseAndLoad();
     if (unitInfo[kUnitInfoVersion] != kUnitVersion) {
-      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + VersionText(unitInfo[kUnitInfoVersion]));
+      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + UnitVersionsText(unitInfo[kUnitInfoVersion]));
       return;
     }
   } else {

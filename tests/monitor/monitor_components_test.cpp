@@ -10,7 +10,7 @@
 #include "link/LiveValues.h"
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorDraw.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "base/Lang.h"
 #include "support/LiveFrames.h"
 

@@ -8,7 +8,7 @@
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorRecords.h"
 #include "monitor/MonitorSetFile.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "monitor/AddWatch.h"
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorWindowRules.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "base/Lang.h"
 #include "base/view/Colour.h"
 

@@ -13,7 +13,7 @@
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorRecords.h"
 #include "monitor/MonitorSource.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "monitor/view/MonitorDialogs.h"
 #include "monitor/view/TFormCIDList.h"
 

@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "monitor/MonitorComponents.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "monitor/view/MonitorDialogs.h"
 #include "monitor/view/TFormCIDList.h"
 #include "base/Lang.h"

@@ -12,7 +12,7 @@
 
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorRecords.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "base/Lang.h"
 
 namespace {

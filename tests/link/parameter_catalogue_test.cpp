@@ -7,7 +7,7 @@
 #include "image/ConfigImage.h"
 #include "link/Frame.h"
 #include "link/LiveValues.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "base/Lang.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
