@@ -3,7 +3,7 @@
 #include "image/ConfigImage.h"
 #include "link/Frame.h"
 #include "link/LiveValues.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "support/LiveFrames.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "monitor/MonitorComponents.h"
-#include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
+#include "link/ParameterCatalogue.h"
+#include "base/Lang.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "monitor/BuiltinSets.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "monitor/view/TFormEM.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "sheet/Clipboard.h"
 #include "sheet/Selection.h"
 #include "sheet/SheetTestSupport.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

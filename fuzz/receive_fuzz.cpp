@@ -30,7 +30,7 @@
 #include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
 #include "link/ReleaseChannel.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/FakePort.h"
 #include "support/RecordingView.h"
 

@@ -12,7 +12,7 @@
 #include "files/Settings.h"
 #include "image/MapCatalogue.h"
 #include "image/Pages.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

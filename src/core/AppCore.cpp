@@ -6,13 +6,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "files/Codepage.h"
+#include "base/Codepage.h"
 #include "image/BikeDefaults.h"
 #include "image/Normalise.h"
 #include "link/ReleaseChannel.h"
 #include "link/TestButtons.h"
-#include "shell/Lang.h"
-#include "shell/UiTexts.h"
+#include "base/Lang.h"
+#include "base/UiTexts.h"
 
 CAppCore::CAppCore(IAppView& view, std::unique_ptr<ISerialPort> port) : m_view(view), m_port(std::move(port)) {}
 
@@ -710,20 +710,12 @@ void CAppCore::ShowVersionMismatch(const std::string& text) {
   m_view.SetGaugeVisible(false);
 }
 
-namespace {
-std::string VersionText(int unitVersion) {
-  char text[48];
-  std::snprintf(text, sizeof text, "  PC-%d, IGN-%d", kUnitVersion, unitVersion);
-  return text;
-}
-}  // namespace
-
 void CAppCore::OnReadReply(int b, std::span<const std::uint8_t> payload) {
   if (b == 0) {
     CopyUnitInfo(payload);
     DecodeUnitInfo();
     if (unitInfo[kUnitInfoVersion] != kUnitVersion) {
-      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + VersionText(unitInfo[kUnitInfoVersion]));
+      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + UnitVersionsText(unitInfo[kUnitInfoVersion]));
       return;
     }
   } else {
@@ -765,7 +757,7 @@ void CAppCore::OnProgramReply(int b, std::span<const std::uint8_t> payload) {
     DecodeUnitInfo();
     NormaliseAndLoad();
     if (unitInfo[kUnitInfoVersion] != kUnitVersion) {
-      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + VersionText(unitInfo[kUnitInfoVersion]));
+      ShowVersionMismatch(textSlots[kSlotUnmatchedVersion] + UnitVersionsText(unitInfo[kUnitInfoVersion]));
       return;
     }
   } else {

@@ -21,8 +21,9 @@
 #include "link/LiveHistory.h"
 #include "link/LiveValues.h"
 #include "link/SerialPort.h"
-#include "monitor/ParameterCatalogue.h"
-#include "shell/TextSlots.h"
+#include "link/UnitFacts.h"
+#include "link/ParameterCatalogue.h"
+#include "base/TextSlots.h"
 
 enum class LinkMode : std::uint8_t { Idle = 0, Programming = 1, Verifying = 2, Reading = 3, Releasing = 9 };
 
@@ -37,25 +38,11 @@ constexpr int kStatusFramesPerIdentity = 20; // status frames between block-0 re
 constexpr int kSendLimit = 5;                // sends of one frame before a run fails
 constexpr int kReleaseSendLimit = 2;
 
-constexpr int kPortCount = 21;      // automatic mode scans COM1..COM21
-constexpr int kAutoPortIndex = 20;  // port menu item "Com Auto"
 constexpr int kProgramGaugeMax = 20;
 
-constexpr int kUnitVersion = 83;
-constexpr int kUnitSubversion = 0;
 constexpr int kSavingCountdownFull = 5782;  // saving countdown when the unit starts writing
 
 constexpr std::size_t kReceiveBufferSize = 15000;
-
-// The unit's identity record (payload of every block-0 reply).
-constexpr std::size_t kUnitInfoVersion = 10;
-constexpr std::size_t kUnitInfoSubversion = 11;
-constexpr std::size_t kUnitInfoName = 16;  // 30 bytes, used when not empty
-constexpr std::size_t kUnitInfoNameSize = 30;
-constexpr std::size_t kUnitInfoBootLength = 49;
-constexpr std::size_t kUnitInfoBootRecord = 50;
-constexpr std::size_t kBootRecordSize = 24;
-constexpr std::uint8_t kBootRecordValid = 0xA5;  // last byte of a valid record
 
 // The one object that owns what the program knows about the unit and runs
 // the serial conversation. It has no window: it reaches the main window

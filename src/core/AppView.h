@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 
 // What the core needs from the main window. The window implements it; tests
 // implement it with a recorder, so the whole conversation runs without one.

@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "files/Paths.h"
-#include "shell/CommandLine.h"
+#include "base/BuildInfo.h"
 
 RecorderClock SystemRecorderClock() {
   return {[] {

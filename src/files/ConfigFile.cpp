@@ -7,7 +7,9 @@
 #include <memory>
 #include <optional>
 
-#include "files/Codepage.h"
+#include "base/BuildInfo.h"
+#include "base/Codepage.h"
+#include "base/UiTexts.h"
 #include "files/ConfigSections.h"
 #include "files/ConfigTokens.h"
 #include "image/FieldCatalogue.h"
@@ -16,8 +18,6 @@
 #include "image/PageRules.h"
 #include "image/Pages.h"
 #include "image/ParamSet.h"
-#include "shell/BuildInfo.h"
-#include "shell/UiTexts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "image/BikeDefaults.h"
 #include "image/ConfigImage.h"
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 
 // What the identification lines (section VERSIONS) say about the unit the
 // image was last read from. Texts are UTF-8, as the Bike page shows them;

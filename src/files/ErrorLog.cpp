@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "core/AppCore.h"
 #include "files/Paths.h"
+#include "link/UnitFacts.h"
 
 namespace {
 

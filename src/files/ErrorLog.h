@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "files/Codepage.h"
+#include "base/Codepage.h"
 
 // The error log: one line for every error that escaped an event handler, e.g.
 // "<LOG TIME=3.2.2026 14:5:9 VTXLOG1_v83: Access violation>" (local time,

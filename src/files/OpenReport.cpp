@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 
 OpenReport ReportFileProblems(const ConfigReadResult& result, std::string_view fileName, int language) {
   OpenReport report;

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <optional>
 
-#include "core/AppCore.h"
 #include "files/AtomicFile.h"
 #include "files/Profile.h"
 #include "image/MapCatalogue.h"
 #include "image/Pages.h"
-#include "shell/Lang.h"
+#include "link/UnitFacts.h"
+#include "base/Lang.h"
 
 namespace {
 

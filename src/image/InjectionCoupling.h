@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "image/MapCatalogue.h"
 #include "sheet/TabModel.h"
 

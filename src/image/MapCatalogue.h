@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "sheet/Sheet.h"
 
 class CTabModel;

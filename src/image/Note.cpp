@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "files/Codepage.h"
+#include "base/Codepage.h"
 
 namespace {
 // The unit keeps bytes, not a language: the program's home code page (Czech

@@ -12,8 +12,8 @@
 #include "image/Pages.h"
 #include "link/LiveValues.h"
 #include "link/TestButtons.h"
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 
 namespace {
 constexpr int kDictionaryPageControls = 4;  // dictionary group of the run-time page controls

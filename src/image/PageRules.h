@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "image/BikeTypes.h"
 #include "image/FieldCatalogue.h"
 #include "image/ParamSet.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 struct CLiveValues;
 

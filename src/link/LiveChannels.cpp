@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "image/ConfigImage.h"
 #include "link/LiveDerived.h"
 #include "link/LiveValues.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 // One number a live-data frame carries, scaled as the Monitor page shows it.
 // The CSV export writes every channel as a column and the time chart can

@@ -10,9 +10,9 @@
 #include "image/PageRules.h"
 #include "image/Pages.h"
 #include "link/LiveDerived.h"
+#include "link/UnitFacts.h"
 
 namespace {
-constexpr int kPcVersion = 83;
 constexpr int kCoolantHot = 200;  // coolant byte from which it is too hot (100 C)
 
 int Raw(const ConfigImage& image, FieldId id, int element = 0) { return ReadRaw(image, id, element); }
@@ -110,8 +110,8 @@ class Builder {
                                           : clFuchsia;
 
     auto& version = Label("LabelVersion");
-    const std::string versions = Format("  PC-%d, IGN-%d", kPcVersion, int(v.unitVersion));
-    if (v.unitVersion != kPcVersion) {
+    const std::string versions = UnitVersionsText(int(v.unitVersion));
+    if (v.unitVersion != kUnitVersion) {
       version.text = Slot(kSlotUnmatchedVersion) + versions;
       version.colour = clRed;
     } else {

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "image/ConfigImage.h"
 #include "image/ParamSet.h"
 #include "link/LiveValues.h"
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 
 // What the main window shows of one live-data frame, as states of its
 // labels and gauges by object name. An empty optional leaves that property

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <system_error>
 
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 
 namespace {
 

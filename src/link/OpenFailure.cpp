@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 
 std::string SuggestedSerialGroup(const OpenFailure& failure) {
   static constexpr std::string_view kSerialGroups[] = {"dialout", "uucp", "tty"};

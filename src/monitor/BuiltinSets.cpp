@@ -4,7 +4,7 @@
 #include <span>
 #include <string_view>
 
-#include "shell/UiTexts.h"
+#include "base/UiTexts.h"
 
 namespace {
 

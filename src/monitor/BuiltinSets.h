@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/Lang.h"
 #include "monitor/MonitorSetFile.h"
-#include "shell/Lang.h"
 
 // The sets the main window's menu offers ("Empty", "Set1", "Set2", "Set3"),
 // in menu order.

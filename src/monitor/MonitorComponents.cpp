@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "monitor/MonitorDraw.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 class CParameterCatalogue;
 struct CID;

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "monitor/MonitorComponents.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 // ---- canvas ----
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 
 // The monitor's elements do not paint with a platform painter: each one
 // appends what it draws to a canvas as a list of primitives in pixels, and

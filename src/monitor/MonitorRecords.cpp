@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 namespace {
 

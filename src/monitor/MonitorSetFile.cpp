@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "files/AtomicFile.h"
-#include "files/Codepage.h"
+#include "base/Codepage.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 
 // A monitor set as it is persisted (".cem"): the monitor window's rectangle,
 // the layout size of the element container and one record per element.

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 MonitorLayout ComputeMonitorLayout(int w, int h) {
   MonitorLayout l;

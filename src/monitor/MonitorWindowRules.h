@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
-#include "shell/Lang.h"
+#include "base/Colours.h"
+#include "base/Lang.h"
 
 class CParameterCatalogue;
 struct CID;

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 // The "Add watch" list: the catalogue as a tree whose parameters carry three
 // checks (label, value, indicator). Opened with the checks of the elements

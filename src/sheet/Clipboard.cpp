@@ -9,7 +9,7 @@
 #include "sheet/SheetText.h"
 #include "sheet/TabModel.h"
 #include "sheet/ValueText.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "sheet/TabModel.h"
 #include "sheet/TableGeometry.h"
 #include "sheet/ValueText.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "sheet/Sheet.h"
 #include "sheet/SheetView.h"
 

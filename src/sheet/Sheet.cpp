@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "sheet/ValueText.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

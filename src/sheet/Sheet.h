@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 
 // Capacities of a sheet control.
 constexpr int kMaxSheetControls = 20;

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "sheet/SheetView.h"
 
 // Commands of a sheet control, by number: bar buttons, menu items and keys

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 // Texts of the sheet control built from dictionary group 3. Keys that the
 // dictionary does not know (titles and labels of the owner) show as they are.

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "sheet/Sheet.h"
 
 // Pixel layout and colours of the table view, at 96 pixels per inch unless

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "files/ServiceCli.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 #ifndef VENTRIX_VERSION
 #define VENTRIX_VERSION "unknown"
@@ -147,5 +147,3 @@ std::string UsageText(const std::string& program) {
 std::string UsageErrorLine(const std::string& program, const std::string& error) {
   return program + ": " + error + " (see " + program + " --help)\n";
 }
-
-std::string VersionText() { return std::string("ventrix ") + VENTRIX_VERSION + " (built " + VENTRIX_BUILD_DATE + ")"; }

@@ -37,8 +37,6 @@ std::string StartFileRefusal(const std::string& path);
 std::string UsageText(const std::string& program);
 // One line for a bad option or argument, pointing at --help.
 std::string UsageErrorLine(const std::string& program, const std::string& error);
-// "ventrix 0.1.0 (built 2026-12-10)".
-std::string VersionText();
 
 // Exit statuses of the option handling.
 inline constexpr int kExitUsage = 2;

@@ -17,17 +17,18 @@
 #include <string>
 #include <vector>
 
+#include "base/BuildInfo.h"
+#include "base/Lang.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 #include "core/AppCore.h"
+#include "core/OutsideFile.h"
 #include "files/Paths.h"
 #include "files/ServiceCli.h"
 #include "files/Settings.h"
 #include "link/PosixSerialPort.h"
 #include "shell/CommandLine.h"
 #include "shell/InstanceChannel.h"
-#include "shell/Lang.h"
-#include "shell/OutsideFile.h"
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
 #include "shell/view/ErrorHandling.h"
 #include "shell/view/OpenRequests.h"
 #include "shell/view/TFormHlav.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "core/AppCore.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/FakePort.h"
 #include "support/RecordingView.h"
 

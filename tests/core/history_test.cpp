@@ -9,7 +9,7 @@
 
 #include "core/AppCore.h"
 #include "image/FieldCatalogue.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/FakePort.h"
 #include "support/RecordingView.h"
 

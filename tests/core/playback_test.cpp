@@ -9,7 +9,7 @@
 
 #include "core/AppCore.h"
 #include "link/LiveLog.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
 #include "support/RecordingView.h"

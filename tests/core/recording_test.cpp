@@ -6,7 +6,7 @@
 
 #include "core/AppCore.h"
 #include "files/AtomicFile.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"
 #include "support/MemoryLogSink.h"

@@ -7,7 +7,7 @@
 
 #include "image/MapCatalogue.h"
 #include "sheet/TabModel.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

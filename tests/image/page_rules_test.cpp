@@ -10,7 +10,7 @@
 #include "image/PageRules.h"
 #include "image/ParamSet.h"
 #include "link/LiveValues.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

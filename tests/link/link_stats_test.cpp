@@ -4,7 +4,7 @@
 
 #include "core/AppCore.h"
 #include "link/LinkStats.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/FakePort.h"
 #include "support/RecordingView.h"
 

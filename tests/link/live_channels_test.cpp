@@ -5,7 +5,7 @@
 
 #include "../support/LiveFrames.h"
 #include "link/LiveChannels.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "link/Frame.h"
 #include "link/LiveDisplay.h"
 #include "link/LiveValues.h"
-#include "shell/Lang.h"
-#include "shell/TextSlots.h"
+#include "base/Lang.h"
+#include "base/TextSlots.h"
 #include "support/LiveFrames.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "link/LiveDisplay.h"
 #include "link/LiveLog.h"
 #include "link/LiveLogCsv.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/LiveFrames.h"
 #include "support/MemoryLogSink.h"
 

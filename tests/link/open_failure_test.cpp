@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "link/OpenFailure.h"
-#include "shell/Lang.h"
-#include "shell/TextSlots.h"
+#include "base/Lang.h"
+#include "base/TextSlots.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 
 #include "link/OpenFailure.h"
 #include "link/PosixSerialPort.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/ForkedProcess.h"
 #include "support/Pty.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "link/TestButtons.h"
-#include "shell/UiTexts.h"
+#include "base/UiTexts.h"
 
 namespace {
 

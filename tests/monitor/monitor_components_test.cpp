@@ -10,8 +10,8 @@
 #include "link/LiveValues.h"
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorDraw.h"
-#include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
+#include "link/ParameterCatalogue.h"
+#include "base/Lang.h"
 #include "support/LiveFrames.h"
 
 namespace {

@@ -4,11 +4,11 @@
 #include <memory>
 #include <vector>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorRecords.h"
 #include "monitor/MonitorSetFile.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorSetFile.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "support/TempFolder.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "monitor/MonitorWindowRules.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 namespace {
 

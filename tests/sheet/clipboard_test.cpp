@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "sheet/SheetTestSupport.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "sheet/SheetTestSupport.h"
 #include "sheet/ValueText.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

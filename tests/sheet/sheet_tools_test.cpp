@@ -6,7 +6,7 @@
 #include "sheet/SheetTestSupport.h"
 #include "sheet/SheetText.h"
 #include "sheet/TableGeometry.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

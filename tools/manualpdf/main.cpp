@@ -15,7 +15,7 @@
 #include <QTextDocument>
 #include <cstdio>
 
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 
 namespace {
 

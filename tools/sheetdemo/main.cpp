@@ -26,7 +26,7 @@
 #include "sheet/Graph3D.h"
 #include "sheet/Selection.h"
 #include "sheet/view/TTab.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/AdvanceSheet.h"
 
 namespace {

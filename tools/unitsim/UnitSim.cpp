@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "link/TestButtons.h"
-#include "shell/UiTexts.h"
+#include "base/UiTexts.h"
 
 namespace {
 

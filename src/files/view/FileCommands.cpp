@@ -8,14 +8,14 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "base/Lang.h"
+#include "base/UiTexts.h"
 #include "core/AppCore.h"
 #include "files/AtomicFile.h"
 #include "files/ConfigFile.h"
 #include "files/OpenReport.h"
 #include "image/Pages.h"
 #include "image/view/PageControls.h"
-#include "shell/Lang.h"
-#include "shell/UiTexts.h"
 #include "shell/view/TFormHlav.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "image/PageBindings.h"
 #include "image/view/TUpDown.h"
-#include "shell/UiTexts.h"
+#include "base/UiTexts.h"
 
 namespace {
 // Radio items share the group's height below its title, one per row.

@@ -13,6 +13,9 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include "base/view/Colour.h"
+#include "base/view/HistoryKeys.h"
+#include "base/view/LanguageView.h"
 #include "core/AppCore.h"
 #include "image/BikeTypes.h"
 #include "image/Note.h"
@@ -20,9 +23,6 @@
 #include "image/view/TUpDown.h"
 #include "link/TestButtons.h"
 #include "sheet/ValueText.h"
-#include "shell/view/Colour.h"
-#include "shell/view/HistoryKeys.h"
-#include "shell/view/LanguageView.h"
 
 namespace {
 

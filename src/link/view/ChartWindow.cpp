@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "link/view/ChartCanvas.h"
-#include "shell/UiTexts.h"
+#include "base/UiTexts.h"
 
 namespace {
 constexpr int kKeyRole = Qt::UserRole;

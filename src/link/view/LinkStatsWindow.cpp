@@ -6,8 +6,9 @@
 #include <QTimer>
 
 #include "core/AppCore.h"
-#include "shell/UiTexts.h"
-#include "shell/view/LanguageView.h"
+#include "base/UiTexts.h"
+#include "base/view/LanguageView.h"
+#include "link/LinkErrorTexts.h"
 
 namespace {
 

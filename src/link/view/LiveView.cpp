@@ -15,7 +15,7 @@
 #include "core/AppCore.h"
 #include "image/FieldCatalogue.h"
 #include "link/LiveDisplay.h"
-#include "shell/view/Colour.h"
+#include "base/view/Colour.h"
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }

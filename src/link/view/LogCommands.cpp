@@ -26,8 +26,8 @@
 #include "link/LiveChannels.h"
 #include "link/LiveLogCsv.h"
 #include "link/view/ChartWindow.h"
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 
 namespace {
 

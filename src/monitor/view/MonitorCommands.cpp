@@ -12,12 +12,12 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Lang.h"
+#include "base/UiTexts.h"
 #include "core/AppCore.h"
 #include "files/Settings.h"
 #include "monitor/BuiltinSets.h"
 #include "monitor/view/TFormEM.h"
-#include "shell/Lang.h"
-#include "shell/UiTexts.h"
 
 CMonitorCommands::CMonitorCommands(CAppCore& core, std::string automaticSet, QObject* parent)
     : QObject(parent), m_core(core), m_automaticSet(std::move(automaticSet)) {

@@ -15,9 +15,9 @@
 #include "monitor/AddWatch.h"
 #include "monitor/MonitorComponents.h"
 #include "monitor/MonitorWindowRules.h"
-#include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
-#include "shell/view/Colour.h"
+#include "link/ParameterCatalogue.h"
+#include "base/Lang.h"
+#include "base/view/Colour.h"
 
 namespace {
 

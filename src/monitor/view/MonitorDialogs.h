@@ -4,7 +4,7 @@
 #include <QString>
 #include <string_view>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 
 class QButtonGroup;
 class QComboBox;

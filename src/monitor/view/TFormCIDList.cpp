@@ -10,7 +10,7 @@
 
 #include "monitor/AddWatch.h"
 #include "monitor/MonitorComponents.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

@@ -9,15 +9,15 @@
 #include <QMessageBox>
 #include <algorithm>
 
+#include "base/UiTexts.h"
+#include "link/ParameterCatalogue.h"
 #include "monitor/AddWatch.h"
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorRecords.h"
 #include "monitor/MonitorSource.h"
-#include "monitor/ParameterCatalogue.h"
 #include "monitor/view/MonitorDialogs.h"
 #include "monitor/view/TFormCIDList.h"
 #include "monitor/view/WindowManagerHints.h"
-#include "shell/UiTexts.h"
 
 namespace {
 

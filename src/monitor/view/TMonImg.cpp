@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "monitor/MonitorWindowRules.h"
-#include "shell/view/Colour.h"
+#include "base/view/Colour.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "sheet/SheetText.h"
 #include "sheet/ValueText.h"
 #include "sheet/view/Bevel.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 using namespace table;
 

@@ -15,7 +15,7 @@
 #include "sheet/view/Bevel.h"
 #include "sheet/view/SheetClipboard.h"
 #include "sheet/view/TTab.h"
-#include "shell/view/Colour.h"
+#include "base/view/Colour.h"
 
 namespace {
 

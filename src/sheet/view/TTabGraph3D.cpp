@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/view/Colour.h"
 #include "sheet/Graph2D.h"
 #include "sheet/Graph3D.h"
 #include "sheet/SheetButtons.h"
@@ -17,7 +18,6 @@
 #include "sheet/view/GraphView.h"
 #include "sheet/view/TTab.h"
 #include "sheet/view/TriangleFill.h"
-#include "shell/view/Colour.h"
 
 namespace {
 

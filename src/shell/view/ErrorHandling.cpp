@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "files/ErrorLog.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 CVentrixApplication::CVentrixApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

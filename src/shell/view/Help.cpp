@@ -9,8 +9,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 #include "shell/view/TFormAbout.h"
 #include "shell/view/TFormHlav.h"
 

@@ -2,13 +2,13 @@
 
 #include <QFile>
 
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 #include "core/AppCore.h"
+#include "core/OutsideFile.h"
 #include "files/view/FileCommands.h"
 #include "link/view/LogCommands.h"
 #include "monitor/view/MonitorCommands.h"
-#include "shell/OutsideFile.h"
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
 #include "shell/view/TFormHlav.h"
 
 bool OpenOutsideFile(TFormHlav& window, const QString& path) {

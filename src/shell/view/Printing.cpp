@@ -16,7 +16,7 @@
 #include <algorithm>
 
 #include "core/AppCore.h"
-#include "shell/UiTexts.h"
+#include "base/UiTexts.h"
 #include "shell/view/TFormHlav.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <QScreen>
 
 #include "files/ConfigSections.h"
-#include "shell/BuildInfo.h"
-#include "shell/Lang.h"
-#include "shell/UiTexts.h"
+#include "base/BuildInfo.h"
+#include "base/Lang.h"
+#include "base/UiTexts.h"
 
 namespace {
 // Design sizes at 96 dpi.

@@ -31,6 +31,12 @@
 #include <iterator>
 #include <type_traits>
 
+#include "base/Lang.h"
+#include "base/UiTexts.h"
+#include "base/view/Colour.h"
+#include "base/view/HistoryKeys.h"
+#include "base/view/LanguageView.h"
+#include "core/OutsideFile.h"
 #include "files/view/FileCommands.h"
 #include "files/view/ServiceCommands.h"
 #include "image/BikeDefaults.h"
@@ -50,14 +56,8 @@
 #include "monitor/view/TFormEM.h"
 #include "sheet/LivePoint.h"
 #include "sheet/view/TTab.h"
-#include "shell/Lang.h"
-#include "shell/OutsideFile.h"
-#include "shell/UiTexts.h"
-#include "shell/view/Colour.h"
 #include "shell/view/DesktopNumbers.h"
 #include "shell/view/FitLabel.h"
-#include "shell/view/HistoryKeys.h"
-#include "shell/view/LanguageView.h"
 #include "shell/view/OutsideFiles.h"
 
 namespace {

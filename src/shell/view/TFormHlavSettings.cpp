@@ -9,7 +9,7 @@
 #include "image/Pages.h"
 #include "image/view/MapSheets.h"
 #include "sheet/view/TTab.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "shell/view/TFormHlav.h"
 
 #include "monitor/view/MonitorCommands.h"

@@ -21,12 +21,12 @@
 #include <random>
 #include <thread>
 
+#include "base/Lang.h"
 #include "files/ConfigFile.h"
 #include "files/view/FileCommands.h"
 #include "image/Normalise.h"
 #include "image/Pages.h"
 #include "shell/InstanceChannel.h"
-#include "shell/Lang.h"
 #include "shell/view/OpenRequests.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"

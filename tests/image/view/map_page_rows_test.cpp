@@ -15,7 +15,7 @@
 #include "image/PageBindings.h"
 #include "image/view/SheetBackgrounds.h"
 #include "image/view/TUpDown.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/RuntimeDir.h"

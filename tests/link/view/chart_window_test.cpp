@@ -9,7 +9,7 @@
 
 #include "link/view/ChartCanvas.h"
 #include "link/view/ChartWindow.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/LiveFrames.h"
 #include "support/MouseInput.h"
 

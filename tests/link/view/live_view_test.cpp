@@ -10,7 +10,7 @@
 
 #include "SimPort.h"
 #include "UnitSim.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"

@@ -6,7 +6,7 @@
 #include <QtTest>
 #include <map>
 
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 

@@ -14,11 +14,11 @@
 #include <cmath>
 #include <functional>
 
+#include "base/Lang.h"
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorSetFile.h"
 #include "monitor/ParameterCatalogue.h"
 #include "monitor/view/TFormEM.h"
-#include "shell/Lang.h"
 #include "support/RuntimeDir.h"
 
 namespace {

@@ -16,10 +16,10 @@
 #include <memory>
 
 #include "monitor/MonitorComponents.h"
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 #include "monitor/view/MonitorDialogs.h"
 #include "monitor/view/TFormCIDList.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/RuntimeDir.h"
 
 namespace {

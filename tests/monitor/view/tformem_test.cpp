@@ -12,8 +12,8 @@
 
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorRecords.h"
-#include "monitor/ParameterCatalogue.h"
-#include "shell/Lang.h"
+#include "link/ParameterCatalogue.h"
+#include "base/Lang.h"
 
 namespace {
 

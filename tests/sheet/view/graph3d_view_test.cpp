@@ -2,11 +2,11 @@
 
 #include <QtTest>
 
+#include "base/Lang.h"
 #include "sheet/Graph3D.h"
 #include "sheet/Selection.h"
 #include "sheet/view/TTab.h"
 #include "sheet/view/TriangleFill.h"
-#include "shell/Lang.h"
 #include "support/AdvanceSheet.h"
 #include "support/MouseInput.h"
 

@@ -10,7 +10,7 @@
 #include "sheet/SheetButtons.h"
 #include "sheet/view/SheetClipboard.h"
 #include "sheet/view/TTab.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/AdvanceSheet.h"
 
 namespace {

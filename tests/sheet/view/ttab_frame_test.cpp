@@ -9,7 +9,7 @@
 #include "sheet/Selection.h"
 #include "sheet/view/SheetClipboard.h"
 #include "sheet/view/TTab.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/MouseInput.h"
 
 using namespace testsupport;

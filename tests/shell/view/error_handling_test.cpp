@@ -8,7 +8,7 @@
 #include <QtTest>
 #include <stdexcept>
 
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "shell/view/ErrorHandling.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"

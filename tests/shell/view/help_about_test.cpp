@@ -20,7 +20,7 @@
 #include <optional>
 #include <string>
 
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "shell/view/TFormAbout.h"
 #include "support/RuntimeDir.h"
 #include "support/WindowUnderTest.h"

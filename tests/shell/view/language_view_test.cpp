@@ -28,10 +28,10 @@
 #include <QtTest>
 #include <set>
 
-#include "shell/Lang.h"
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
-#include "shell/view/LanguageView.h"
+#include "base/Lang.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
+#include "base/view/LanguageView.h"
 #include "shell/view/TFormHlav.h"
 #include "support/FakePort.h"
 #include "support/LiveFrames.h"

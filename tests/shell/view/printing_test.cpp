@@ -22,7 +22,7 @@
 #include <set>
 
 #include "image/Pages.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 #include "support/RuntimeDir.h"
 #include "support/WindowUnderTest.h"
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "base/TextSlots.h"
 #include "files/AtomicFile.h"
 #include "files/view/FileCommands.h"
 #include "link/LiveLog.h"
@@ -18,7 +19,6 @@
 #include "monitor/MonitorSetFile.h"
 #include "monitor/view/MonitorCommands.h"
 #include "monitor/view/TFormEM.h"
-#include "shell/TextSlots.h"
 #include "shell/view/OpenRequests.h"
 #include "shell/view/TFormHlav.h"
 #include "support/RuntimeDir.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "files/Codepage.h"
+#include "base/Codepage.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/view/HistoryKeys.h"
+#include "base/view/HistoryKeys.h"
 
 #include <QKeyEvent>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 // The main window's text slots: the current-language texts of its messages,
 // numbered as the rest of the program refers to them. Slot 1 holds the

@@ -2,8 +2,7 @@
 
 #include <span>
 
-#include "link/LinkStats.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 // Texts of the main window's controls, by the controls' object names. The
 // window applies them by name, so a control gets its text by being named
@@ -86,9 +85,8 @@ extern const CLngStr kTimeChartCaption;
 extern const CLngStr kTimeChartLiveCaption;
 // A page that could not be printed; %1 the printer or the PDF file.
 extern const CLngStr kPrintFailedText;
-// The Link window's caption, and its last-error texts by LinkError.
+// The Link window's caption (its last-error texts are beside LinkStats).
 extern const CLngStr kLinkStatsCaption;
-extern const CLngStr kLinkErrorTexts[kLinkErrorCount];
 
 // Started without a display (%1 the program's name): what runs without one.
 extern const CLngStr kNoDisplayText;

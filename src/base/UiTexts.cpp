@@ -1,6 +1,6 @@
-#include "shell/UiTexts.h"
+#include "base/UiTexts.h"
 
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 
 // Units in square brackets stay as in English in every language.
 
@@ -775,16 +775,6 @@ const CLngStr kPrintFailedText{
     0, {"Printing failed: %1", "Drucken fehlgeschlagen: %1", "Échec de l'impression : %1", "Tisk se nezdařil: %1"}};
 
 const CLngStr kLinkStatsCaption{0, {"Link", "Verbindung", "Liaison", "Spojení"}};
-const CLngStr kLinkErrorTexts[kLinkErrorCount] = {
-    {0, {"none", "keiner", "aucune", "žádná"}},
-    {0, {"wrong check byte", "falsches Prüfbyte", "octet de contrôle erroné", "chybný kontrolní bajt"}},
-    {0, {"no answer in time", "keine Antwort in der Zeit", "pas de réponse à temps", "žádná odpověď včas"}},
-    {0, {"transfer gave up", "Übertragung abgebrochen", "transfert abandonné", "přenos selhal"}},
-    {0,
-     {"port could not be opened", "Anschluss ließ sich nicht öffnen", "le port n'a pas pu être ouvert",
-      "port nelze otevřít"}},
-    {0, {"frame not written", "Rahmen nicht geschrieben", "trame non écrite", "rámec nebyl zapsán"}},
-};
 
 // Names of live channels that no Monitor page text gives. Short names of the
 // page's fixed texts ("RPM = ...", "AP = ...") read the same in every

@@ -4,7 +4,7 @@
 #include <QPalette>
 #include <QWidget>
 
-#include "core/Colours.h"
+#include "base/Colours.h"
 
 // 0x00BBGGRR to QColor; the button-face system colour comes from `palette`.
 inline QColor ToQColor(TColor colour, const QPalette& palette) {

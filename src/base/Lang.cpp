@@ -1,4 +1,4 @@
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 #include <span>
 

@@ -1,4 +1,4 @@
-#include "shell/TextSlots.h"
+#include "base/TextSlots.h"
 
 #include <iterator>
 

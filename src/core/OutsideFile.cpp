@@ -1,4 +1,4 @@
-#include "shell/OutsideFile.h"
+#include "core/OutsideFile.h"
 
 #include <algorithm>
 #include <cctype>

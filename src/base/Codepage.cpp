@@ -1,11 +1,11 @@
-#include "files/Codepage.h"
+#include "base/Codepage.h"
 
 #include <iconv.h>
 
 #include <algorithm>
 #include <cerrno>
 
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 namespace {
 constexpr std::string_view kReplacementUtf8 = "\xEF\xBF\xBD";  // U+FFFD

@@ -1,4 +1,4 @@
-#include "shell/view/LanguageView.h"
+#include "base/view/LanguageView.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -14,8 +14,8 @@
 #include <QTabWidget>
 #include <algorithm>
 
-#include "shell/TextSlots.h"
-#include "shell/UiTexts.h"
+#include "base/TextSlots.h"
+#include "base/UiTexts.h"
 
 namespace {
 QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }

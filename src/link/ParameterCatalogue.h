@@ -8,7 +8,7 @@
 
 #include "image/ConfigImage.h"
 #include "link/LiveValues.h"
-#include "shell/Lang.h"
+#include "base/Lang.h"
 
 // Where a parameter's value comes from in the live-data frame. A byte or
 // word source names the frame byte, a derived source the index of the

@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <string>
 
+#include "core/OutsideFile.h"
 #include "files/AtomicFile.h"
 #include "files/ServiceTools.h"
 #include "link/LiveLog.h"
 #include "monitor/MonitorSetFile.h"
-#include "shell/OutsideFile.h"
 #include "support/TempFolder.h"
 
 namespace {

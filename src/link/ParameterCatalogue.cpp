@@ -1,4 +1,4 @@
-#include "monitor/ParameterCatalogue.h"
+#include "link/ParameterCatalogue.h"
 
 #include <algorithm>
 #include <cmath>
