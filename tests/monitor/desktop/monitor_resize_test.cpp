@@ -15,9 +15,9 @@
 #include <functional>
 
 #include "base/Lang.h"
+#include "link/ParameterCatalogue.h"
 #include "monitor/BuiltinSets.h"
 #include "monitor/MonitorSetFile.h"
-#include "monitor/ParameterCatalogue.h"
 #include "monitor/view/TFormEM.h"
 #include "support/RuntimeDir.h"
 
