@@ -20,7 +20,7 @@ constexpr std::string_view kLiveLogExtension = ".vxlog";
 // A log's header (identity and the image at its start) fits in this; the
 // records after it are played, not checked, so hours of log are not read
 // just to hand the file over.
-constexpr std::size_t kLiveLogHeadBytes = 64 * 1024;
+constexpr std::size_t kLiveLogHeadBytes = std::size_t{64} * 1024;
 
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
   if (text.size() <= suffix.size()) return false;  // ".ign" alone is no name
